@@ -8,4 +8,8 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DLUMORA_DEPS="$deps" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" -j"$(nproc)"
+# LUMORA_BUILD_TARGETS="a b" builds just those targets (work in progress elsewhere
+# in the tree then cannot stop you).
+targets=()
+for t in ${LUMORA_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"
