@@ -38,15 +38,17 @@ enable_sources() {
   fi
 }
 
+have_source_lists() { ls /var/lib/apt/lists/*_source_Sources* >/dev/null 2>&1; }
+
 install_host_packages() {
   enable_sources
   local missing
   missing=$(missing_packages)
-  if [[ -n $missing ]] || [[ ! -d /var/lib/apt/lists/partial ]] || ! ls /var/lib/apt/lists/*Sources >/dev/null 2>&1; then
+  # Package lists are refreshed only when something is to be installed or fetched.
+  if [[ -n $missing ]] || { [[ ! -f $STAMP ]] && ! have_source_lists; }; then
     log "apt-get update"
     apt-get update -qq
   fi
-  missing=$(missing_packages)
   if [[ -n $missing ]]; then
     log "installing: $(echo $missing | tr '\n' ' ')"
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
