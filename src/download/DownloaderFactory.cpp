@@ -1,0 +1,11 @@
+#include "DownloaderFactory.h"
+
+#include "CCurlDownloader.h"
+#include "CWinDownloader.h"
+
+std::unique_ptr<CDownloader> CreateDownloader(int downloadType, const StatusCallback& owner,
+                                              const wchar_t* address, const wchar_t* destination)
+{
+    if (downloadType == 2) return std::make_unique<CWinDownloader>(owner, address, destination);
+    return std::make_unique<CCurlDownloader>(owner, address, destination);
+}
