@@ -1,0 +1,219 @@
+#include "Utils/NetworkCheck.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <netlistmgr.h>
+#include <objbase.h>
+
+#include <thread>
+
+namespace {
+
+using TestSupport::LogCapture;
+using Utils::ConnectivityOf;
+using Utils::NetworkAnswers;
+using Utils::NetworkCheckReason;
+using Utils::ReasonOf;
+
+struct PackRow {
+    const char* name;
+    NetworkAnswers answers;
+    uint32_t expected;
+};
+
+NetworkAnswers Answers(bool created, bool connAnswered, uint32_t conn, bool netAnswered, bool onNet)
+{
+    NetworkAnswers a;
+    a.managerCreated = created;
+    a.connectivityAnswered = connAnswered;
+    a.connectivity = conn;
+    a.internetAnswered = netAnswered;
+    a.connectedToInternet = onNet;
+    return a;
+}
+
+TEST(NetworkCheckPacking, ResultAsAFunctionOfTheManagersAnswers)
+{
+    const PackRow rows[] = {
+        {"manager unavailable", Answers(false, false, 0, false, false), 0},
+        {"unavailable manager ignores stale answers", Answers(false, true, 0x40, true, true), 0},
+        {"no adapter connected", Answers(true, true, 0, false, false), 0x10000},
+        {"connectivity query failed", Answers(true, false, 0x40, false, false), 0x10000},
+        {"local network only", Answers(true, true, 0x20, true, false), 0x20020},
+        {"IPv6 subnet only", Answers(true, true, 0x100, true, false), 0x20100},
+        {"internet over IPv4", Answers(true, true, 0x40, true, true), 0x40},
+        {"internet over IPv4 with local flags", Answers(true, true, 0x60, true, true), 0x60},
+        {"internet over IPv6", Answers(true, true, 0x400, true, true), 0x400},
+        {"internet query failed is no objection", Answers(true, true, 0x20, false, false), 0x20},
+        {"flags above 16 bits cannot reach the reason half", Answers(true, true, 0x30040, true, true), 0x40},
+    };
+    for (const PackRow& row : rows) {
+        EXPECT_EQ(Utils::PackNetworkCheck(row.answers), row.expected) << row.name;
+    }
+}
+
+TEST(NetworkCheckPacking, HalvesReadBack)
+{
+    EXPECT_EQ(ReasonOf(0x20020), NetworkCheckReason::NoInternetAccess);
+    EXPECT_EQ(ConnectivityOf(0x20020), 0x20u);
+    EXPECT_EQ(ReasonOf(0x10000), NetworkCheckReason::NoConnectivity);
+    EXPECT_EQ(ReasonOf(0x60), NetworkCheckReason::NoObjection);
+}
+
+// A manager that answers as told and counts what it was asked.
+class FakeManager : public INetworkListManager {
+public:
+    HRESULT connectivityResult = S_OK;
+    NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
+    HRESULT internetResult = S_OK;
+    VARIANT_BOOL internet = VARIANT_FALSE;
+    int connectivityAsked = 0;
+    int internetAsked = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetNetworks(NLM_ENUM_NETWORK, IEnumNetworks**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNetwork(GUID, INetwork**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNetworkConnections(IEnumNetworkConnections**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNetworkConnection(GUID, INetworkConnection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsConnectedToInternet(VARIANT_BOOL* answer) override
+    {
+        ++internetAsked;
+        if (SUCCEEDED(internetResult)) *answer = internet;
+        return internetResult;
+    }
+    HRESULT STDMETHODCALLTYPE IsConnected(VARIANT_BOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetConnectivity(NLM_CONNECTIVITY* answer) override
+    {
+        ++connectivityAsked;
+        if (SUCCEEDED(connectivityResult)) *answer = connectivity;
+        return connectivityResult;
+    }
+};
+
+TEST(CheckNetwork, NoAdapterConnectedLogsTheFlagsOnce)
+{
+    FakeManager manager;
+    LogCapture log;
+    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x10000u);
+    EXPECT_EQ(manager.internetAsked, 0) << "a disconnected machine is not asked about the internet";
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Matching(L"(Utils::CheckNetwork)").size(), 1u);
+    EXPECT_EQ(log.Matching(L": GetConnectivity 0").size(), 1u);
+}
+
+TEST(CheckNetwork, FailedConnectivityQueryCountsAsDisconnected)
+{
+    FakeManager manager;
+    manager.connectivityResult = E_FAIL;
+    manager.connectivity = NLM_CONNECTIVITY_IPV4_INTERNET;
+    LogCapture log;
+    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x10000u);
+    EXPECT_EQ(log.Matching(L": GetConnectivity 0").size(), 1u);
+}
+
+TEST(CheckNetwork, LocalNetworkWithoutInternetLogsTheAnswer)
+{
+    FakeManager manager;
+    manager.connectivity = NLM_CONNECTIVITY_IPV4_LOCALNETWORK;
+    manager.internet = VARIANT_FALSE;
+    LogCapture log;
+    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x20020u);
+    EXPECT_EQ(manager.internetAsked, 1);
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Matching(L": get_IsConnectedToInternet:0").size(), 1u);
+    // LogRaw: the message carries no line end of its own.
+    EXPECT_EQ(log.Lines()[0].back(), L'0');
+}
+
+TEST(CheckNetwork, InternetLogsNothing)
+{
+    FakeManager manager;
+    manager.connectivity = static_cast<NLM_CONNECTIVITY>(NLM_CONNECTIVITY_IPV4_INTERNET | NLM_CONNECTIVITY_IPV4_LOCALNETWORK);
+    manager.internet = VARIANT_TRUE;
+    LogCapture log;
+    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x60u);
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(CheckNetwork, UnansweredInternetQueryLetsTheInstallGoOn)
+{
+    FakeManager manager;
+    manager.connectivity = NLM_CONNECTIVITY_IPV4_LOCALNETWORK;
+    manager.internetResult = E_FAIL;
+    LogCapture log;
+    EXPECT_EQ(ReasonOf(Utils::CheckNetwork(&manager)), NetworkCheckReason::NoObjection);
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(CheckNetwork, NoManagerGivesZeroSilently)
+{
+    LogCapture log;
+    EXPECT_EQ(Utils::CheckNetwork(nullptr), 0u);
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(CheckNetwork, WithoutComTheManagerCannotBeCreated)
+{
+    // A thread of its own that never initialised COM.
+    uint32_t result = 0xFFFFFFFF;
+    size_t lines = 99;
+    std::thread worker([&] {
+        LogCapture log;
+        result = Utils::CheckNetwork();
+        lines = log.Lines().size();
+    });
+    worker.join();
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(lines, 0u);
+}
+
+TEST(CheckNetwork, RealManagerAnswersConsistently)
+{
+    uint32_t result = 0;
+    std::vector<std::wstring> lines;
+    std::thread worker([&] {
+        ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+        {
+            LogCapture log;
+            result = Utils::CheckNetwork();
+            lines = log.Lines();
+        }
+        ::CoUninitialize();
+    });
+    worker.join();
+    std::printf("real network check: 0x%08lx\n", static_cast<unsigned long>(result));
+    switch (ReasonOf(result)) {
+    case NetworkCheckReason::NoObjection:
+        EXPECT_TRUE(lines.empty());
+        break;
+    case NetworkCheckReason::NoConnectivity:
+        EXPECT_EQ(ConnectivityOf(result), 0u);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(L"GetConnectivity 0"), std::wstring::npos);
+        break;
+    case NetworkCheckReason::NoInternetAccess:
+        EXPECT_NE(ConnectivityOf(result), 0u);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(L"get_IsConnectedToInternet:0"), std::wstring::npos);
+        break;
+    default:
+        ADD_FAILURE() << "reason outside the defined set: " << result;
+    }
+}
+
+}  // namespace
