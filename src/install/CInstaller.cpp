@@ -1,0 +1,183 @@
+#include "CInstaller.h"
+
+#include "app/DiagnosticLog.h"
+#include "app/InstallerConfig.h"
+
+#include <exception>
+
+using OutputProtocol::KeyRule;
+using OutputProtocol::LineOutcome;
+
+namespace {
+
+const wchar_t kExePathKey[] = L"ExePath=";
+
+void Report(LineOutcome& outcome, int32_t code, double progress, const std::wstring& text = std::wstring())
+{
+    outcome.report = true;
+    outcome.code = code;
+    outcome.progress = progress;
+    outcome.text = text;
+}
+
+// A key whose value is a text passed on as it stands.
+template <int32_t Code>
+void TextRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
+{
+    Report(outcome, Code, 0.0, OutputProtocol::TextValue(rest));
+}
+
+// A key whose integer value is passed on read as an unsigned 32-bit number.
+template <int32_t Code>
+void UnsignedRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
+{
+    uint32_t value = static_cast<uint32_t>(OutputProtocol::IntOrZero(rest));
+    Report(outcome, Code, static_cast<double>(value));
+}
+
+void ProgressRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
+{
+    Report(outcome, 2002, OutputProtocol::DoubleOrZero(rest));
+}
+
+void StateRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
+{
+    std::wstring word = OutputProtocol::KeywordValue(rest);
+    if (word == L"Success") {
+        Report(outcome, 2003, 0.0);
+        outcome.result = OutputProtocol::kResultSuccess;
+    } else if (word == L"Fail") {
+        Report(outcome, 2004, 0.0, L"安装包安装失败");
+        outcome.result = OutputProtocol::kResultFailure;
+    }
+}
+
+// "%d.%d.%d": every number that scans is taken, up to the first that does not.
+void InstallVersionRule(const std::wstring& rest, CInstaller::OutputState& state, LineOutcome&)
+{
+    const wchar_t* cursor = rest.c_str();
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) {
+            if (*cursor != L'.') return;
+            ++cursor;
+        }
+        if (!OutputProtocol::ScanInt(cursor, state.installedVersion[i])) return;
+    }
+}
+
+void ErrorRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
+{
+    Report(outcome, 2004, 1000.0, OutputProtocol::TextValue(rest));
+    outcome.result = OutputProtocol::kResultFailure;
+}
+
+void StartupStyleRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
+{
+    std::wstring word = OutputProtocol::KeywordValue(rest);
+    double style = word == L"AutoStartup" ? 1.0 : word == L"UserStartup" ? 2.0 : 0.0;
+    Report(outcome, 3005, style);
+}
+
+void EncodeRule(const std::wstring& rest, CInstaller::OutputState& state, LineOutcome&)
+{
+    std::wstring word = OutputProtocol::KeywordValue(rest);
+    if (word == L"UTF8")
+        state.codePage = 65001;
+    else if (word == L"ACP")
+        state.codePage = 0;
+    else
+        state.codePage = OutputProtocol::IntOrZero(word);
+}
+
+// In test order: the first key that begins a line decides.
+const KeyRule<CInstaller::OutputState> kPackageRules[] = {
+    {L"Progress=", ProgressRule},
+    {L"InstPath=", TextRule<3000>},
+    {L"State=", StateRule},
+    {L"InstallVersion=", InstallVersionRule},
+    {kExePathKey, TextRule<3001>},
+    {L"StartExe=", TextRule<3001>},
+    {L"UninstExePath=", TextRule<3002>},
+    {L"UninstExe=", TextRule<3002>},
+    {L"UninstEp=", TextRule<3003>},
+    {L"Error=", ErrorRule},
+    {L"TopShowDetention=", UnsignedRule<3007>},
+    {L"FinsihCloseDetention=", UnsignedRule<3008>},
+    {L"StartUrl=", TextRule<3004>},
+    {L"StartupStyle=", StartupStyleRule},
+    {L"Encode=", EncodeRule},
+    {L"Message=", TextRule<3009>},
+};
+
+const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
+
+}  // namespace
+
+CInstaller::CInstaller(StatusCallback callback, const std::wstring& packagePath, const std::wstring& installDir,
+                       bool quickLaunchShortcut, bool desktopShortcut, bool consoleUserIsAdmin)
+    : callback_(std::move(callback)),
+      packagePath_(packagePath),
+      installDir_(installDir),
+      quickLaunchShortcut_(quickLaunchShortcut),
+      desktopShortcut_(desktopShortcut),
+      consoleUserIsAdmin_(consoleUserIsAdmin)
+{
+}
+
+CInstaller::~CInstaller() { worker_.reset(); }
+
+std::wstring CInstaller::BuildCommandLine() const
+{
+    std::wstring line = packagePath_;
+    line += L" /S -console=show -version=1.0.0";
+    line += std::wstring(L" -adminact=") + TrueFalse(consoleUserIsAdmin_);
+    line += std::wstring(L" -authorizationact=") + TrueFalse(processIsAdmin_);
+    line += std::wstring(L" -dsc=") + TrueFalse(desktopShortcut_);
+    line += std::wstring(L" -ssc=") + TrueFalse(quickLaunchShortcut_);
+    if (!language_.empty()) line += L" -inslang=\"" + language_ + L"\"";
+    const std::wstring& extra = InstallerConfig::Instance().InstCmd;
+    if (!extra.empty()) line += L" " + extra;
+    if (!installDir_.empty()) {
+        line += L" -instdir=\"" + installDir_ + L"\"";
+        line += L" /D=" + installDir_;
+    }
+    return line;
+}
+
+void CInstaller::Start()
+{
+    commandLine_ = BuildCommandLine();
+    worker_.reset();  // joins the worker of an earlier start
+    worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"ABDEF"));
+    worker_->Resume();
+}
+
+uint32_t CInstaller::Run()
+{
+    callback_(2001, 0.0, L"");
+    callback_(2002, 0.0, L"");
+    try {
+        runner_ = ChildProcess::Launch(commandLine_);
+    } catch (const std::exception&) {
+        callback_(2004, 2.0, L"");
+        return 0;
+    }
+    bool packageEnded =
+        runner_->InstallReadLoop(state_.codePage, [this](const std::wstring& chunk) { return Parse(chunk); });
+    runner_->WaitForExit();
+    runner_.reset();
+    // A package that ends without a final word counts as a success.
+    if (packageEnded) callback_(2003, 1.0, L"");
+    return 0;
+}
+
+int32_t CInstaller::Parse(const std::wstring& chunk) { return Parse(chunk, state_, callback_); }
+
+int32_t CInstaller::Parse(const std::wstring& chunk, OutputState& state, const StatusCallback& report)
+{
+    std::vector<LineOutcome> outcomes = OutputProtocol::InterpretChunk(
+        chunk, kPackageRules, sizeof(kPackageRules) / sizeof(kPackageRules[0]), state);
+    for (const LineOutcome& outcome : outcomes)
+        if (outcome.key == kExePathKey) LogRaw(L"ExePath: %s", outcome.text.c_str());
+    return OutputProtocol::Deliver(outcomes, report);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Runs the downloaded installation package silently on a worker ("ABDEF")
+// and turns the lines it writes on standard output into status reports:
+// 2001 and 2002 at the start, 2002/3000-3009 while it runs, and a final 2003
+// or 2004 (2004 with progress 2.0 when it cannot be started at all).
+
+#include "ChildProcess.h"
+#include "OutputProtocol.h"
+#include "StatusCallback.h"
+#include "Utils/Thread.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CInstaller {
+public:
+    // What the package's output changes in the driver.
+    struct OutputState {
+        int32_t codePage = 0;                    // 0 ANSI code page, 65001 UTF-8, or a code page number
+        int32_t installedVersion[3] = {0, 0, 0};  // major, minor, patch
+    };
+
+    // packagePath comes enclosed in double quotes already.
+    CInstaller(StatusCallback callback, const std::wstring& packagePath, const std::wstring& installDir,
+               bool quickLaunchShortcut, bool desktopShortcut, bool consoleUserIsAdmin);
+    ~CInstaller();
+    CInstaller(const CInstaller&) = delete;
+    CInstaller& operator=(const CInstaller&) = delete;
+
+    // Rebuilds the command line, joins the worker of an earlier start and
+    // starts a new one; returns at once.
+    void Start();
+    // The worker's body.
+    uint32_t Run();
+
+    // One decoded output chunk: 0 without a final line, 1 for "State=Success",
+    // 1000 for "State=Fail" or "Error=" (the chunk's last final line decides).
+    int32_t Parse(const std::wstring& chunk);
+    static int32_t Parse(const std::wstring& chunk, OutputState& state, const StatusCallback& report);
+
+    // The package's command line from the current settings and InstCmd.
+    std::wstring BuildCommandLine() const;
+
+    void SetInstallDir(const std::wstring& dir) { installDir_ = dir; }
+    void SetLanguage(const std::wstring& language) { language_ = language; }
+    void SetDesktopShortcut(bool on) { desktopShortcut_ = on; }
+    void SetQuickLaunchShortcut(bool on) { quickLaunchShortcut_ = on; }
+    void SetConsoleUserIsAdmin(bool on) { consoleUserIsAdmin_ = on; }
+    void SetProcessIsAdmin(bool on) { processIsAdmin_ = on; }
+
+    const std::wstring& CommandLine() const { return commandLine_; }
+    const OutputState& State() const { return state_; }
+
+private:
+    StatusCallback callback_;
+    std::wstring packagePath_;
+    std::wstring installDir_;
+    std::wstring commandLine_;
+    bool quickLaunchShortcut_;
+    bool desktopShortcut_;
+    OutputState state_;
+    std::unique_ptr<Utils::Thread> worker_;   // owned
+    std::unique_ptr<ChildProcess> runner_;    // owned; only during a run
+    bool consoleUserIsAdmin_;
+    bool processIsAdmin_ = true;
+    std::wstring language_;
+};

@@ -1,0 +1,125 @@
+#include "UnInstaller.h"
+
+#include "OutputProtocol.h"
+#include "Utils/HostProbes.h"
+
+#include <shlwapi.h>
+
+#include <exception>
+
+using OutputProtocol::KeyRule;
+using OutputProtocol::LineOutcome;
+
+namespace {
+
+void Report(LineOutcome& outcome, int32_t code, double progress, const std::wstring& text = std::wstring())
+{
+    outcome.report = true;
+    outcome.code = code;
+    outcome.progress = progress;
+    outcome.text = text;
+}
+
+void ProgressRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
+{
+    Report(outcome, 5002, OutputProtocol::DoubleOrZero(rest));
+}
+
+void ErrorRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
+{
+    Report(outcome, 5005, 0.0, OutputProtocol::TextValue(rest));
+    outcome.result = OutputProtocol::kResultFailure;
+}
+
+void StateRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
+{
+    std::wstring word = OutputProtocol::KeywordValue(rest);
+    if (word == L"Success") {
+        Report(outcome, 5003, 0.0);
+        outcome.result = OutputProtocol::kResultSuccess;
+    } else if (word == L"Fail") {
+        Report(outcome, 5005, 0.0, L"安装包卸载失败");
+        outcome.result = OutputProtocol::kResultFailure;
+    }
+}
+
+void EncodeRule(const std::wstring& rest, int32_t& codePage, LineOutcome&)
+{
+    codePage = OutputProtocol::KeywordValue(rest) == L"UTF8" ? 65001 : 0;
+}
+
+const KeyRule<int32_t> kUninstallerRules[] = {
+    {L"Progress=", ProgressRule},
+    {L"Error=", ErrorRule},
+    {L"State=", StateRule},
+    {L"Encode=", EncodeRule},
+};
+
+const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
+
+bool ConsoleUserIsAdmin()
+{
+    std::wstring name;
+    Utils::GetConsoleUserName(name);
+    return Utils::IsUserAdmin(name);
+}
+
+}  // namespace
+
+UnInstaller::UnInstaller(StatusCallback callback, const std::wstring& uninstallerPath,
+                         const std::wstring& oldInstallDir)
+    : callback_(std::move(callback)), uninstallerPath_(uninstallerPath), oldInstallDir_(oldInstallDir)
+{
+}
+
+UnInstaller::~UnInstaller() { worker_.reset(); }
+
+std::wstring UnInstaller::BuildCommandLine(const std::wstring& uninstallerPath, bool consoleUserIsAdmin,
+                                           bool processIsAdmin, const std::wstring& oldInstallDir)
+{
+    // The whole line is built; one that does not fit the runner's buffer is
+    // refused there, like a failed start.
+    return uninstallerPath + L" /S -adminact=" + TrueFalse(consoleUserIsAdmin) + L" -authorizationact=" +
+           TrueFalse(processIsAdmin) + L" -console=show _?=" + oldInstallDir;
+}
+
+void UnInstaller::Start()
+{
+    commandLine_ = BuildCommandLine(uninstallerPath_, ConsoleUserIsAdmin(), Utils::IsProcessAdmin(), oldInstallDir_);
+    worker_.reset();  // a second start waits for the first run
+    worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"UnInstaller"));
+    worker_->Resume();
+}
+
+uint32_t UnInstaller::Run()
+{
+    if (!::PathFileExistsW(uninstallerPath_.c_str())) {
+        callback_(5004, 1.0, L"可执行卸载文件不存在");
+        return 0;
+    }
+    callback_(5002, 0.0, L"");
+    runner_.reset();
+    try {
+        runner_ = ChildProcess::Launch(commandLine_);
+    } catch (const std::exception&) {
+        callback_(5004, 2.0, L"");
+        return 0;
+    }
+    bool success =
+        runner_->UninstallReadLoop(codePage_, [this](const std::wstring& chunk) { return Parse(chunk); });
+    runner_->WaitForExit();
+    runner_.reset();
+    // An uninstaller that ends without a final word counts as a success.
+    if (success) callback_(5003, 1.0, L"");
+    return 0;
+}
+
+int32_t UnInstaller::Parse(const std::wstring& chunk) { return Parse(chunk, codePage_, callback_); }
+
+int32_t UnInstaller::Parse(const std::wstring& chunk, int32_t& codePage, const StatusCallback& report)
+{
+    return OutputProtocol::Deliver(
+        OutputProtocol::InterpretChunk(chunk, kUninstallerRules,
+                                       sizeof(kUninstallerRules) / sizeof(kUninstallerRules[0]), codePage),
+        report);
+}

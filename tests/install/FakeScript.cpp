@@ -1,0 +1,170 @@
+#include "FakeScript.h"
+
+#include "Utils/TextConvert.h"
+#include "Utils/UniqueResource.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace FakeScript {
+
+namespace {
+
+std::wstring OwnPath()
+{
+    std::vector<wchar_t> buffer(32768);
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::wstring(buffer.data(), n);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    Utils::UniqueFile file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    Utils::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file) return bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
+}
+
+void WriteAll(HANDLE stream, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!::WriteFile(stream, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr))
+            return;
+        done += written;
+    }
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+const wchar_t* kProductFiles[] = {L"lumora.exe", L"uninst.ep", L"config.ini"};
+
+void InstallProduct(const std::wstring& commandLine, const std::wstring& binDir)
+{
+    std::wstring dir = ValueAfter(commandLine, L" /D=");
+    if (dir.empty()) return;
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    ::CopyFileW((binDir + L"\\fake_product.exe").c_str(), (dir + L"\\lumora.exe").c_str(), FALSE);
+    ::CopyFileW((binDir + L"\\fake_uninstaller.exe").c_str(), (dir + L"\\uninst.ep").c_str(), FALSE);
+    WriteFileBytes(dir + L"\\config.ini", "[Setting]\r\nLanguage=zh-CN\r\n");
+}
+
+void UninstallProduct(const std::wstring& commandLine)
+{
+    std::wstring dir = ValueAfter(commandLine, L" _?=");
+    if (dir.empty()) return;
+    for (const wchar_t* name : kProductFiles) ::DeleteFileW((dir + L"\\" + name).c_str());
+}
+
+// The argument of a directive: everything after the first space.
+std::string Argument(const std::string& line)
+{
+    size_t space = line.find(' ');
+    return space == std::string::npos ? std::string() : line.substr(space + 1);
+}
+
+// One directive; false ends the script with exitCode.
+bool RunDirective(const std::string& line, const std::wstring& commandLine, int& exitCode)
+{
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    std::string verb = line.substr(0, line.find(' '));
+    std::string arg = Argument(line);
+    if (verb == "out") {
+        WriteAll(out, Unescape(arg));
+        ::FlushFileBuffers(out);  // returns once the reader has taken everything
+    } else if (verb == "put") {
+        WriteAll(out, Unescape(arg));
+    } else if (verb == "flood") {
+        long count = std::strtol(arg.c_str(), nullptr, 10);
+        std::string text = Unescape(Argument(arg));
+        for (long i = 0; i < count; ++i) WriteAll(out, text);
+    } else if (verb == "err") {
+        long count = std::strtol(arg.c_str(), nullptr, 10);
+        std::string block(4096, 'E');
+        for (long done = 0; done < count; done += static_cast<long>(block.size()))
+            WriteAll(::GetStdHandle(STD_ERROR_HANDLE), block.substr(0, static_cast<size_t>(count - done)));
+    } else if (verb == "sleep") {
+        ::Sleep(static_cast<DWORD>(std::strtoul(arg.c_str(), nullptr, 10)));
+    } else if (verb == "install") {
+        InstallProduct(commandLine, Utils::ToWide(arg, CP_UTF8));
+    } else if (verb == "uninstall") {
+        UninstallProduct(commandLine);
+    } else if (verb == "exit") {
+        exitCode = static_cast<int>(std::strtol(arg.c_str(), nullptr, 10));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string Unescape(const std::string& text)
+{
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c != '\\' || i + 1 == text.size()) {
+            bytes += c;
+            continue;
+        }
+        char e = text[++i];
+        if (e == 'r') bytes += '\r';
+        else if (e == 'n') bytes += '\n';
+        else if (e == 't') bytes += '\t';
+        else if (e == '0') bytes += '\0';
+        else if (e == 'x' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+            i += 2;
+        } else bytes += e;
+    }
+    return bytes;
+}
+
+std::wstring ValueAfter(const std::wstring& commandLine, const std::wstring& marker)
+{
+    size_t at = commandLine.rfind(marker);
+    return at == std::wstring::npos ? std::wstring() : commandLine.substr(at + marker.size());
+}
+
+int RunOwnScript()
+{
+    std::wstring self = OwnPath();
+    std::wstring commandLine = ::GetCommandLineW();
+    WriteFileBytes(self + L".cmdline", Utils::ToNarrow(commandLine, CP_UTF8));
+    WriteFileBytes(self + L".pid", std::to_string(::GetCurrentProcessId()));
+
+    std::istringstream script(ReadFileBytes(self + L".script"));
+    std::string line;
+    int exitCode = 0;
+    while (std::getline(script, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!RunDirective(line, commandLine, exitCode)) break;
+    }
+    return exitCode;
+}
+
+}  // namespace FakeScript

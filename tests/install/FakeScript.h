@@ -1,0 +1,31 @@
+#pragma once
+// The scripted behaviour shared by the stand-ins for the vendor's package and
+// uninstaller. A stand-in records its command line in "<own path>.cmdline"
+// (UTF-8) and its process id in "<own path>.pid", then runs "<own path>.script",
+// one directive per line:
+//   out TEXT         one write of TEXT to standard output, then waits until
+//                    the reader has taken it (so each "out" is one chunk)
+//   put TEXT         one write of TEXT without waiting
+//   flood N TEXT     N writes of TEXT to standard output without waiting
+//   err N            N bytes to standard error
+//   sleep MS
+//   install BINDIR   the product files into the folder after "/D=": lumora.exe
+//                    and uninst.ep (copies of BINDIR's fake_product.exe and
+//                    fake_uninstaller.exe) and config.ini
+//   uninstall        removes those files from the folder after "_?="
+//   exit CODE
+// TEXT takes the escapes \r \n \t \0 \\ and \xHH; other bytes pass as they are.
+
+#include <string>
+
+namespace FakeScript {
+
+// Bytes of a TEXT argument with its escapes resolved.
+std::string Unescape(const std::string& text);
+// What follows the last occurrence of marker in the command line; empty when absent.
+std::wstring ValueAfter(const std::wstring& commandLine, const std::wstring& marker);
+// Records the command line and pid beside the executable and runs its script;
+// returns the exit code.
+int RunOwnScript();
+
+}  // namespace FakeScript

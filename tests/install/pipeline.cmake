@@ -1,0 +1,18 @@
+# Stand-ins for the vendor's executables (real console programs in build/bin)
+# and the tests of the child process runner, the two drivers and the protocol.
+add_library(install_fake_script STATIC ${CMAKE_CURRENT_LIST_DIR}/FakeScript.cpp)
+target_link_libraries(install_fake_script PUBLIC lumora_utils)
+target_include_directories(install_fake_script PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+foreach(fake fake_package fake_uninstaller)
+  add_executable(${fake} ${CMAKE_CURRENT_LIST_DIR}/FakeVendorExe.cpp)
+  target_link_libraries(${fake} PRIVATE install_fake_script)
+endforeach()
+add_executable(fake_product ${CMAKE_CURRENT_LIST_DIR}/FakeProduct.cpp)
+target_link_libraries(fake_product PRIVATE install_fake_script)
+
+set(install_fakes fake_package fake_uninstaller fake_product)
+set(install_helpers ${CMAKE_CURRENT_LIST_DIR}/FakeExecutable.cpp ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp)
+
+lumora_add_test(install_child_process_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChildProcessTest.cpp ${install_helpers}
+  LIBS lumora_install_pipeline DEPENDS ${install_fakes} TIMEOUT 180)
