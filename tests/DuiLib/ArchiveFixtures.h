@@ -1,0 +1,31 @@
+#pragma once
+// Where the archive tests find their material: the fixtures made at build
+// time beside the test executables, and the skin archive embedded in the
+// running test executable itself.
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/TestFiles.h"
+
+namespace ArchiveTests {
+
+constexpr int kSkinResourceId = 147;
+
+inline std::wstring FixturePath(const std::wstring& name)
+{
+    return TestSupport::BinDir() + L"\\duilib_archive_fixtures\\" + name;
+}
+
+inline std::string EmbeddedSkinBytes()
+{
+    HMODULE self = ::GetModuleHandleW(nullptr);
+    HRSRC found = ::FindResourceW(self, MAKEINTRESOURCEW(kSkinResourceId), L"ZIPRES");
+    if (!found) return std::string();
+    HGLOBAL loaded = ::LoadResource(self, found);
+    const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+    return data ? std::string(data, ::SizeofResource(self, found)) : std::string();
+}
+
+}  // namespace ArchiveTests

@@ -1,0 +1,143 @@
+// The real archive embedded by the build holds exactly the skin set, and every
+// picture decodes at its size and in its format.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlwapi.h>
+#include <gdiplus.h>
+
+#include <set>
+
+#include "ArchiveFixtures.h"
+#include "DuiLib/ResourceState.h"
+#include "DuiLib/SkinArchive.h"
+#include "SkinInventory.h"
+
+using namespace DuiLib;
+using SkinTests::InventoryImage;
+
+namespace {
+
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+class EmbeddedSkinSet : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ResetResourceState();
+        SetArchiveFormat7z(true);
+        ASSERT_TRUE(LoadArchiveResource(::GetModuleHandleW(nullptr), ArchiveTests::kSkinResourceId));
+    }
+    static void TearDownTestSuite() { ResetResourceState(); }
+    static const SkinArchive* Archive() { return GetCachedArchive(); }
+};
+
+TEST_F(EmbeddedSkinSet, HoldsTheSixtyFiveFilesAndNothingElse)
+{
+    ASSERT_NE(nullptr, Archive());
+    std::set<std::wstring> expected(SkinTests::InventoryXmlFiles().begin(), SkinTests::InventoryXmlFiles().end());
+    for (const InventoryImage& image : SkinTests::InventoryImages()) expected.insert(image.name);
+    ASSERT_EQ(65u, expected.size());
+
+    std::set<std::wstring> stored;
+    for (const auto& entry : Archive()->Entries()) stored.insert(entry.name);
+    for (const auto& name : expected) EXPECT_TRUE(stored.count(name)) << "missing " << Narrow(name);
+    for (const auto& name : stored) EXPECT_TRUE(expected.count(name)) << "unexpected " << Narrow(name);
+    EXPECT_EQ(65u, Archive()->Entries().size());
+    EXPECT_EQ(1u, Archive()->BlockDecodes()) << "one solid block";
+}
+
+TEST_F(EmbeddedSkinSet, TheResourceIsASolidLzma2SevenZip)
+{
+    std::string bytes = ArchiveTests::EmbeddedSkinBytes();
+    ASSERT_GE(bytes.size(), 32u);
+    EXPECT_EQ(std::string("7z\xBC\xAF\x27\x1C", 6), bytes.substr(0, 6));
+    EXPECT_EQ(0, bytes[6]) << "format version 0.x";
+    EXPECT_GE(bytes[7], 3);
+}
+
+class GdiplusSession {
+public:
+    GdiplusSession()
+    {
+        Gdiplus::GdiplusStartupInput input;
+        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~GdiplusSession()
+    {
+        if (ok_) Gdiplus::GdiplusShutdown(token_);
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    ULONG_PTR token_ = 0;
+    bool ok_ = false;
+};
+
+struct DecodedImage {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    Gdiplus::PixelFormat format = 0;
+};
+
+DecodedImage Decode(const std::string& bytes)
+{
+    DecodedImage result;
+    IStream* stream = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+    if (!stream) return result;
+    {
+        Gdiplus::Bitmap bitmap(stream, FALSE);
+        if (bitmap.GetLastStatus() == Gdiplus::Ok) {
+            result.ok = true;
+            result.width = static_cast<int>(bitmap.GetWidth());
+            result.height = static_cast<int>(bitmap.GetHeight());
+            result.format = bitmap.GetPixelFormat();
+        }
+    }
+    stream->Release();
+    return result;
+}
+
+// The PNG header's bit depth and colour type (6: RGBA, 3: palette).
+std::pair<int, int> PngDepthAndColourType(const std::string& bytes)
+{
+    if (bytes.size() < 26 || bytes.compare(12, 4, "IHDR") != 0) return {-1, -1};
+    return {static_cast<unsigned char>(bytes[24]), static_cast<unsigned char>(bytes[25])};
+}
+
+TEST_F(EmbeddedSkinSet, EveryPictureDecodesAtItsSizeAndFormat)
+{
+    GdiplusSession gdiplus;
+    ASSERT_TRUE(gdiplus.Ok());
+    for (const InventoryImage& image : SkinTests::InventoryImages()) {
+        SCOPED_TRACE(Narrow(image.name));
+        std::string bytes;
+        ASSERT_TRUE(LoadImageBytes(image.name, L"", bytes));
+        auto header = PngDepthAndColourType(bytes);
+        EXPECT_EQ(8, header.first);
+        EXPECT_EQ(image.palette ? 3 : 6, header.second);
+        DecodedImage decoded = Decode(bytes);
+        ASSERT_TRUE(decoded.ok);
+        EXPECT_EQ(image.width, decoded.width);
+        EXPECT_EQ(image.height, decoded.height);
+        // the decoder may expand a palette with transparency to 32 bits; the
+        // header above already tells the two kinds apart
+        if (!image.palette) EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(decoded.format));
+    }
+}
+
+TEST_F(EmbeddedSkinSet, TheFourBackgroundsAreTheSamePicture)
+{
+    std::string first;
+    ASSERT_TRUE(LoadImageBytes(L"res\\mainWnd\\bg1.png", L"", first));
+    for (const wchar_t* other : {L"res\\mainWnd\\bg2.png", L"res\\mainWnd\\bg3.png", L"res\\mainWnd\\bg4.png"}) {
+        std::string bytes;
+        ASSERT_TRUE(LoadImageBytes(other, L"", bytes));
+        EXPECT_EQ(first, bytes);
+    }
+}
+
+}  // namespace
