@@ -1,0 +1,111 @@
+#include "DownloadServers.h"
+
+#include "download/CurlHandles.h"
+#include "download/FileDigest.h"
+#include "download/AddressText.h"
+#include "support/TestFiles.h"
+#include "Utils/TextConvert.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <sstream>
+
+namespace DownloadTest {
+
+namespace {
+
+std::string Env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::wstring Port(const char* name)
+{
+    std::string port = Env(name);
+    EXPECT_FALSE(port.empty()) << name << " is not set: run the tests through tools/run-tests.sh";
+    return Utils::ToWide(port, CP_UTF8);
+}
+
+size_t Collect(char* data, size_t size, size_t count, void* text)
+{
+    static_cast<std::string*>(text)->append(data, size * count);
+    return size * count;
+}
+
+// The Unix folder of the packages as Wine's Z: drive shows it.
+std::wstring PackagesFolder()
+{
+    std::wstring folder = L"Z:" + Utils::ToWide(Env("LUMORA_DL_PACKAGES"), CP_UTF8) + L"/plain";
+    for (auto& c : folder)
+        if (c == L'/') c = L'\\';
+    return folder;
+}
+
+}  // namespace
+
+std::wstring NginxUrl(const std::wstring& path)
+{
+    return L"http://127.0.0.1:" + Port("LUMORA_NGINX_PORT") + L"/" + path;
+}
+
+std::wstring FaultUrl(const std::wstring& options, const std::wstring& tail, std::string* token)
+{
+    static std::atomic<int> counter{0};
+    std::string fresh = "p" + std::to_string(::GetCurrentProcessId()) + "n" + std::to_string(++counter);
+    if (token) *token = fresh;
+    return L"http://127.0.0.1:" + Port("LUMORA_FAULT_PORT") + L"/f/" + Utils::ToWide(fresh, CP_UTF8) + L"/" +
+           (options.empty() ? L"-" : options) + L"/" + tail;
+}
+
+std::wstring ClosedPortUrl() { return L"http://127.0.0.1:" + Port("LUMORA_CLOSED_PORT") + L"/software/511"; }
+
+std::vector<Request> RequestLog(const std::string& token)
+{
+    std::string url = "http://127.0.0.1:" + Env("LUMORA_FAULT_PORT") + "/log/" + token;
+    std::string body;
+    Utils::UniqueCurl handle(::curl_easy_init());
+    ::curl_easy_setopt(handle.Get(), CURLOPT_URL, url.c_str());
+    ::curl_easy_setopt(handle.Get(), CURLOPT_WRITEFUNCTION, &Collect);
+    ::curl_easy_setopt(handle.Get(), CURLOPT_WRITEDATA, &body);
+    EXPECT_EQ(CURLE_OK, ::curl_easy_perform(handle.Get()));
+    std::vector<Request> log;
+    std::istringstream lines(body);
+    std::string line;
+    while (std::getline(lines, line)) {
+        Request request;
+        size_t first = line.find('\t');
+        size_t second = line.find('\t', first + 1);
+        if (first == std::string::npos || second == std::string::npos) continue;
+        request.method = line.substr(0, first);
+        request.path = line.substr(first + 1, second - first - 1);
+        request.range = line.substr(second + 1);
+        log.push_back(request);
+    }
+    return log;
+}
+
+std::vector<Request> RequestsOf(const std::vector<Request>& log, const std::string& method)
+{
+    std::vector<Request> found;
+    for (const auto& request : log)
+        if (request.method == method) found.push_back(request);
+    return found;
+}
+
+std::wstring PackagePath(long long size) { return PackagesFolder() + L"\\pkg-" + std::to_wstring(size) + L".bin"; }
+
+std::string PackageMd5(long long size)
+{
+    std::string text = TestSupport::ReadBytes(PackagesFolder() + L"\\pkg-" + std::to_wstring(size) + L".md5");
+    return text.substr(0, 32);
+}
+
+std::string PackageBytes(long long size) { return TestSupport::ReadBytes(PackagePath(size)); }
+
+std::string FileMd5(const std::wstring& path) { return Utils::GetFileMd5(Utils::ToAnsiPath(path)); }
+
+}  // namespace DownloadTest

@@ -1,0 +1,33 @@
+#pragma once
+// What the download tests know of the server stand-ins started by
+// tests/services/download-servers.sh: addresses, request logs, packages.
+
+#include <string>
+#include <vector>
+
+namespace DownloadTest {
+
+// http://127.0.0.1:<nginx>/<path>
+std::wstring NginxUrl(const std::wstring& path);
+// A fault server address: /f/<fresh token>/<options>/<tail>; the token is
+// returned through *token for RequestLog.
+std::wstring FaultUrl(const std::wstring& options, const std::wstring& tail, std::string* token);
+std::wstring ClosedPortUrl();
+
+struct Request {
+    std::string method;
+    std::string path;
+    std::string range;  // the Range header's value, empty when none was sent
+};
+std::vector<Request> RequestLog(const std::string& token);
+std::vector<Request> RequestsOf(const std::vector<Request>& log, const std::string& method);
+
+// The generated package of that size: its Windows path, digest and bytes.
+std::wstring PackagePath(long long size);
+std::string PackageMd5(long long size);
+std::string PackageBytes(long long size);
+
+// The fault server's packages are the same byte stream as the generated ones.
+std::string FileMd5(const std::wstring& path);
+
+}  // namespace DownloadTest

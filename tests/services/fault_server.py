@@ -1,0 +1,222 @@
+"""A scriptable HTTP server for the download failures nginx cannot produce on demand.
+
+Addresses: /f/<token>/<options>/<segments...>/<name>
+  token    isolates one test's counters and request log
+  options  comma-separated key=value (or "-" for none):
+    size=N         package length (default 2097152)
+    digest=MODE    an address with only <name> after the options is redirected
+                   to .../<digest>/<name>; MODE good, upper, wrong or short (31)
+    headfail=N:S   the first N HEAD requests answer status S (redirects do not count)
+    getfail=N:S    the first N GET requests answer status S
+    headstatus=S   every HEAD answers status S (with the length)
+    drop=N         the first N GETs send part of the body, then close (result 18)
+    stall=N        the first N GETs send part of the body, then send nothing
+    extra=K        GET bodies are K bytes longer than the length HEAD gives
+    hangup=N       the first N GETs are answered by closing the connection
+    loop=1         every request is redirected to itself
+    rate=B         GET bodies are sent at about B bytes per second
+GET /log/<token> answers the recorded requests, one "METHOD<TAB>path<TAB>range" line each.
+Usage: fault_server.py PORTFILE  (binds a free 127.0.0.1 port and writes it there)
+"""
+import http.server
+import os
+import select
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import package_bytes  # noqa: E402
+
+_lock = threading.Lock()
+_counts = {}
+_logs = {}
+
+
+def _count(token, method):
+    with _lock:
+        key = (token, method)
+        _counts[key] = _counts.get(key, 0) + 1
+        return _counts[key]
+
+
+def _parse_options(text):
+    options = {}
+    if text in ("", "-"):
+        return options
+    for item in text.split(","):
+        key, _, value = item.partition("=")
+        options[key] = value
+    return options
+
+
+def _first_n(value, number):
+    """For "N:S" options: S when this is one of the first N requests, else None."""
+    if not value:
+        return None
+    limit, _, status = value.partition(":")
+    return int(status) if number <= int(limit) else None
+
+
+def _digest_segment(mode, size):
+    digest = package_bytes.md5(size)
+    if mode == "upper":
+        return digest.upper()
+    if mode == "wrong":
+        return "0123456789abcdef0123456789abcdef"
+    if mode == "short":
+        return digest[:31]
+    return digest
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def do_HEAD(self):
+        self._handle("HEAD")
+
+    def do_GET(self):
+        self._handle("GET")
+
+    def _handle(self, method):
+        parts = self.path.split("?")[0].split("/")
+        if method == "GET" and len(parts) == 3 and parts[1] == "log":
+            return self._send_log(parts[2])
+        if len(parts) < 5 or parts[1] != "f":
+            return self._status(404)
+        token, options = parts[2], _parse_options(parts[3])
+        rest = parts[4:]
+        with _lock:
+            _logs.setdefault(token, []).append((method, self.path, self.headers.get("Range", "")))
+        size = int(options.get("size", "2097152"))
+        if options.get("loop"):
+            return self._redirect(self.path)
+        if "digest" in options and len(rest) == 1:
+            segment = _digest_segment(options["digest"], size)
+            return self._redirect("/".join(parts[:4] + [segment] + rest))
+        number = _count(token, method)  # redirects do not count
+        if method == "HEAD":
+            status = _first_n(options.get("headfail"), number) or int(options.get("headstatus", "200"))
+            return self._head(status, size)
+        if number <= int(options.get("hangup", "0")):
+            self.close_connection = True
+            return
+        failed = _first_n(options.get("getfail"), number)
+        if failed:
+            return self._status(failed)
+        self._get(size + int(options.get("extra", "0")), options, number)
+
+    def _send_log(self, token):
+        with _lock:
+            lines = ["%s\t%s\t%s\n" % entry for entry in _logs.get(token, [])]
+        body = "".join(lines).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def _status(self, status):
+        body = b"no\n"
+        self.send_response(status)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def _redirect(self, target):
+        self.send_response(302)
+        self.send_header("Location", target)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def _head(self, status, size):
+        self.send_response(status)
+        self.send_header("Content-Length", str(size))
+        self.send_header("Accept-Ranges", "bytes")
+        self.end_headers()
+
+    def _range(self, size):
+        header = self.headers.get("Range", "")
+        if not header.startswith("bytes="):
+            return 0, size - 1, False
+        first, _, last = header[6:].partition("-")
+        start = int(first)
+        end = int(last) if last else size - 1
+        return start, min(end, size - 1), True
+
+    def _get(self, size, options, number):
+        start, end, partial = self._range(size)
+        if start >= size or start > end:
+            self.send_response(416)
+            self.send_header("Content-Range", "bytes */%d" % size)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        length = end - start + 1
+        self.send_response(206 if partial else 200)
+        if partial:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, size))
+        self.send_header("Content-Length", str(length))
+        self.end_headers()
+        dropping = number <= int(options.get("drop", "0"))
+        stalling = number <= int(options.get("stall", "0"))
+        if dropping or stalling:
+            self._send_body(start, min(length, max(1, length // 3), 400000), options)
+            if stalling:
+                self._wait_for_client_close(60)
+            self.close_connection = True
+            return
+        self._send_body(start, length, options)
+
+    def _send_body(self, start, length, options):
+        rate = int(options.get("rate", "0"))
+        step = 65536 if not rate else max(1024, rate // 20)
+        began = time.monotonic()
+        sent = 0
+        while sent < length:
+            take = min(step, length - sent)
+            try:
+                self.wfile.write(package_bytes.chunk(start + sent, take))
+            except OSError:
+                self.close_connection = True
+                return
+            sent += take
+            if rate:
+                ahead = sent / rate - (time.monotonic() - began)
+                if ahead > 0:
+                    time.sleep(ahead)
+
+    def _wait_for_client_close(self, seconds):
+        try:
+            self.wfile.flush()
+        except OSError:
+            return
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            readable, _, _ = select.select([self.connection], [], [], 0.5)
+            if readable:
+                try:
+                    if not self.connection.recv(4096):
+                        return
+                except OSError:
+                    return
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+
+def main():
+    server = Server(("127.0.0.1", 0), Handler)
+    with open(sys.argv[1] + ".tmp", "w") as out:
+        out.write(str(server.server_address[1]))
+    os.rename(sys.argv[1] + ".tmp", sys.argv[1])
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
