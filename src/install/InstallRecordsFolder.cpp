@@ -14,6 +14,19 @@ namespace {
 const wchar_t kProductFolder[] = L"Lumora";
 const wchar_t kAdminBaseFolder[] = L"norvo";
 const size_t kOverrideChars = 19;
+
+// Forward slashes made backslashes and trailing separators dropped (a drive
+// root keeps its own): the shell's relative path between "D:\Apps" and
+// "D:\Apps\" is ".\" or "", not ".", though both name one folder.
+std::wstring ComparableFolder(const std::wstring& folder)
+{
+    std::wstring comparable = folder;
+    std::replace(comparable.begin(), comparable.end(), L'/', L'\\');
+    while (comparable.size() > 1 && comparable.back() == L'\\' &&
+           !(comparable.size() == 3 && comparable[1] == L':'))
+        comparable.pop_back();
+    return comparable;
+}
 }  // namespace
 
 HostAdminFacts ProbeHostAdminFacts()
@@ -30,10 +43,11 @@ HostAdminFacts ProbeHostAdminFacts()
 
 bool IsSameFolder(const std::wstring& first, const std::wstring& second)
 {
+    const std::wstring from = ComparableFolder(first), to = ComparableFolder(second);
     // The shell call works in MAX_PATH buffers; longer paths cannot be compared.
-    if (first.size() >= MAX_PATH || second.size() >= MAX_PATH) return false;
+    if (from.size() >= MAX_PATH || to.size() >= MAX_PATH) return false;
     wchar_t relative[MAX_PATH] = {};
-    if (!::PathRelativePathToW(relative, first.c_str(), FILE_ATTRIBUTE_DIRECTORY, second.c_str(),
+    if (!::PathRelativePathToW(relative, from.c_str(), FILE_ATTRIBUTE_DIRECTORY, to.c_str(),
                                FILE_ATTRIBUTE_DIRECTORY))
         return false;
     return std::wcscmp(relative, L".") == 0;
@@ -68,10 +82,9 @@ bool IsDefaultInstallDir(const std::wstring& folder, const RegisteredInstall& re
 
 std::wstring ChosenInstallDirFor(const std::wstring& editText, const std::wstring& defaultDir)
 {
+    if (IsSameFolder(editText, defaultDir)) return defaultDir;
     std::wstring folder = editText;
     std::replace(folder.begin(), folder.end(), L'/', L'\\');
-    // Typed with forward slashes, the default folder is still the default folder.
-    if (IsSameFolder(editText, defaultDir) || IsSameFolder(folder, defaultDir)) return defaultDir;
     return RecordPaths::Join(folder, kProductFolder);
 }
 

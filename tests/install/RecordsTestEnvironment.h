@@ -3,6 +3,7 @@
 // old value back afterwards, so cases stay independent.
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>

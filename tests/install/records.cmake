@@ -1,0 +1,3 @@
+lumora_add_test(install_records_tests SOURCES RecordsRegistryTest.cpp RecordsFolderTest.cpp
+  LIBS lumora_install_records)
+lumora_add_test(install_analytics_tests SOURCES AnalyticsSettingsTest.cpp LIBS lumora_install_records)
