@@ -138,13 +138,17 @@ def logo_mark(size, scale=SS):
 
 
 def logo():
+    """Mark, name and slogan, drawn loose and then centred in the logo's box,
+    so the picture sits in the middle of the row that centres it."""
     w, h = 292, 62
     mark = "/tmp/lumora-logo-mark.png"
     run(logo_mark(54) + shrink(54, 54) + STABLE + ["PNG32:" + mark])
-    args = ["-size", "%dx%d" % (w, h), "xc:none",
+    args = ["-size", "%dx%d" % (w * 2, h), "xc:none",
             mark, "-geometry", "+4+4", "-composite"]
     args += text("Lumora", 36, INK, dx=72, dy=-7, gravity="West", weight_px=1)
     args += text("轻松安装，即刻开启", 13, "#7B8197", dx=75, dy=20, gravity="West")
+    args += ["-trim", "+repage", "-background", "none", "-gravity", "center", "-extent", "%dx%d" % (w, h),
+             "-gravity", "NorthWest"]
     save(args, "res/mainWnd/logo.png")
     os.remove(mark)
 
