@@ -15,8 +15,9 @@ struct HostAdminFacts {
 
 HostAdminFacts ProbeHostAdminFacts();
 
-// Two paths name the same folder when the relative path from one to the
-// other is exactly ".".
+// Two paths name the same folder when the shell's relative path from one to
+// the other is exactly "."; forward slashes and trailing separators are set
+// aside first, so "D:/Apps/" and "d:\Apps" are one folder.
 bool IsSameFolder(const std::wstring& first, const std::wstring& second);
 
 // The registered folder when its uninstaller exists; otherwise

@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -105,59 +106,45 @@ public:
     }
 };
 
-TEST(CheckNetwork, NoAdapterConnectedLogsTheFlagsOnce)
+TEST(CheckNetwork, QuestionsPutToTheManagerAndWhatIsLogged)
 {
-    FakeManager manager;
-    LogCapture log;
-    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x10000u);
-    EXPECT_EQ(manager.internetAsked, 0) << "a disconnected machine is not asked about the internet";
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Matching(L"(Utils::CheckNetwork)").size(), 1u);
-    EXPECT_EQ(log.Matching(L": GetConnectivity 0").size(), 1u);
-}
-
-TEST(CheckNetwork, FailedConnectivityQueryCountsAsDisconnected)
-{
-    FakeManager manager;
-    manager.connectivityResult = E_FAIL;
-    manager.connectivity = NLM_CONNECTIVITY_IPV4_INTERNET;
-    LogCapture log;
-    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x10000u);
-    EXPECT_EQ(log.Matching(L": GetConnectivity 0").size(), 1u);
-}
-
-TEST(CheckNetwork, LocalNetworkWithoutInternetLogsTheAnswer)
-{
-    FakeManager manager;
-    manager.connectivity = NLM_CONNECTIVITY_IPV4_LOCALNETWORK;
-    manager.internet = VARIANT_FALSE;
-    LogCapture log;
-    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x20020u);
-    EXPECT_EQ(manager.internetAsked, 1);
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Matching(L": get_IsConnectedToInternet:0").size(), 1u);
-    // LogRaw: the message carries no line end of its own.
-    EXPECT_EQ(log.Lines()[0].back(), L'0');
-}
-
-TEST(CheckNetwork, InternetLogsNothing)
-{
-    FakeManager manager;
-    manager.connectivity = static_cast<NLM_CONNECTIVITY>(NLM_CONNECTIVITY_IPV4_INTERNET | NLM_CONNECTIVITY_IPV4_LOCALNETWORK);
-    manager.internet = VARIANT_TRUE;
-    LogCapture log;
-    EXPECT_EQ(Utils::CheckNetwork(&manager), 0x60u);
-    EXPECT_TRUE(log.Lines().empty());
-}
-
-TEST(CheckNetwork, UnansweredInternetQueryLetsTheInstallGoOn)
-{
-    FakeManager manager;
-    manager.connectivity = NLM_CONNECTIVITY_IPV4_LOCALNETWORK;
-    manager.internetResult = E_FAIL;
-    LogCapture log;
-    EXPECT_EQ(ReasonOf(Utils::CheckNetwork(&manager)), NetworkCheckReason::NoObjection);
-    EXPECT_TRUE(log.Lines().empty());
+    struct Row {
+        const char* name;
+        HRESULT connectivityResult;
+        unsigned connectivity;
+        HRESULT internetResult;
+        VARIANT_BOOL internet;
+        uint32_t expected;
+        int internetAsked;
+        const wchar_t* logged;  // null: nothing is logged
+    } const rows[] = {
+        {"no adapter connected", S_OK, 0, S_OK, VARIANT_FALSE, 0x10000, 0, L": GetConnectivity 0"},
+        {"failed connectivity query", E_FAIL, 0x40, S_OK, VARIANT_TRUE, 0x10000, 0, L": GetConnectivity 0"},
+        {"local network only", S_OK, 0x20, S_OK, VARIANT_FALSE, 0x20020, 1, L": get_IsConnectedToInternet:0"},
+        {"internet over IPv4", S_OK, 0x60, S_OK, VARIANT_TRUE, 0x60, 1, nullptr},
+        {"unanswered internet query", S_OK, 0x20, E_FAIL, VARIANT_FALSE, 0x20, 1, nullptr},
+    };
+    for (const Row& row : rows) {
+        FakeManager manager;
+        manager.connectivityResult = row.connectivityResult;
+        manager.connectivity = static_cast<NLM_CONNECTIVITY>(row.connectivity);
+        manager.internetResult = row.internetResult;
+        manager.internet = row.internet;
+        LogCapture log;
+        EXPECT_EQ(Utils::CheckNetwork(&manager), row.expected) << row.name;
+        EXPECT_EQ(manager.connectivityAsked, 1) << row.name;
+        EXPECT_EQ(manager.internetAsked, row.internetAsked) << row.name;
+        const std::vector<std::wstring> lines = log.Lines();
+        if (!row.logged) {
+            EXPECT_TRUE(lines.empty()) << row.name;
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 1u) << row.name;
+        EXPECT_EQ(log.Matching(L"(Utils::CheckNetwork)").size(), 1u) << row.name;
+        EXPECT_EQ(log.Matching(row.logged).size(), 1u) << row.name;
+        // LogRaw: the message carries no line end of its own.
+        EXPECT_EQ(lines[0].back(), L'0') << row.name;
+    }
 }
 
 TEST(CheckNetwork, NoManagerGivesZeroSilently)
