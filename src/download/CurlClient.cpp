@@ -159,12 +159,16 @@ CURLcode CurlClient::SetTransferOptions(FILE* partFile, Utils::UniqueCurlList& h
     CURL* h = handle_.Get();
     Utils::AppendHeader(headers, "Connection: keep-alive");
     Utils::AppendHeader(headers, "Accept-Encoding: gzip, deflate");
-    // The first five are not checked: a refused keep-alive setting must not stop a download.
+    // These are not checked: a refused keep-alive setting must not stop a download.
     ::curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Get());
     ::curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L);
     ::curl_easy_setopt(h, CURLOPT_TCP_KEEPIDLE, 10L);
     ::curl_easy_setopt(h, CURLOPT_TCP_KEEPINTVL, 10L);
     ::curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
+    // Each socket read costs a round trip through the platform's layers; the
+    // 16 KiB default makes a download of hundreds of megabytes take twice as
+    // long as it needs to. Not checked either: it changes no result.
+    ::curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     int combined = 0;
     combined |= ::curl_easy_setopt(h, CURLOPT_URL, effectiveUrl_.c_str());
     combined |= ::curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -191,6 +195,9 @@ int CurlClient::Transfer(const std::string& partPath)
         return kPartFileFailed;
     }
     Utils::UniqueCFile partFile(raw);
+    // The run-time's small default buffer turns every libcurl block into a
+    // seek-to-end and a write of its own (append mode); a large one batches them.
+    std::setvbuf(partFile.Get(), nullptr, _IOFBF, kWriteBufferBytes);
     Utils::UniqueCurlList headers;
     CURLcode options = SetTransferOptions(partFile.Get(), headers);
     resumeOffset_ = FileSize(partPath);
