@@ -1,0 +1,16 @@
+# Toolkit tests: rules and controls without a window, against the skin archive
+# embedded in each test program; real windows under the display.
+
+set(TOOLKIT_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+add_library(duilib_test_support STATIC ${TOOLKIT_TEST_DIR}/ToolkitSkinTree.cpp)
+target_link_libraries(duilib_test_support PUBLIC lumora_duilib)
+
+lumora_add_test(duilib_layout_tests
+  SOURCES ${TOOLKIT_TEST_DIR}/LayoutRuleTest.cpp ${TOOLKIT_TEST_DIR}/LayoutSkinTest.cpp
+  LIBS duilib_test_support)
+lumora_embed_skin(duilib_layout_tests)
+
+lumora_add_test(duilib_controls_tests
+  SOURCES ${TOOLKIT_TEST_DIR}/ControlsTest.cpp ${TOOLKIT_TEST_DIR}/PaintingTest.cpp
+  LIBS duilib_test_support)
+lumora_embed_skin(duilib_controls_tests)
