@@ -111,16 +111,30 @@ std::wstring ExecutableFolder()
     return cut == std::wstring::npos ? std::wstring() : folder.substr(0, cut + 1);
 }
 
+// A resource's bytes stay mapped with the module; nothing to release.
+struct ResourceView {
+    bool found = false;  // the resource exists
+    const void* data = nullptr;
+    DWORD size = 0;
+};
+
+ResourceView ViewResource(HMODULE module, LPCWSTR name, LPCWSTR type)
+{
+    ResourceView view;
+    HRSRC found = ::FindResourceW(module, name, type);
+    if (!found) return view;
+    view.found = true;
+    HGLOBAL loaded = ::LoadResource(module, found);
+    view.data = loaded ? ::LockResource(loaded) : nullptr;
+    view.size = view.data ? ::SizeofResource(module, found) : 0;
+    return view;
+}
+
 bool LoadTypedResource(const std::wstring& name, const std::wstring& type, std::string& bytes)
 {
-    HMODULE module = GetResourceModule();
-    HRSRC found = ::FindResourceW(module, name.c_str(), type.c_str());
-    if (!found) return false;
-    HGLOBAL loaded = ::LoadResource(module, found);
-    DWORD size = ::SizeofResource(module, found);
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
-    if (!data || size == 0) return false;
-    bytes.assign(static_cast<const char*>(data), size);
+    ResourceView view = ViewResource(GetResourceModule(), name.c_str(), type.c_str());
+    if (view.size == 0) return false;
+    bytes.assign(static_cast<const char*>(view.data), view.size);
     return true;
 }
 
@@ -202,19 +216,12 @@ const SkinArchive* GetCachedArchive()
 bool LoadArchiveResource(HMODULE module, int resourceId, const std::wstring& skinFolder)
 {
     if (GetResourcePath().empty()) SetResourcePath(ExecutableFolder() + skinFolder);
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), L"ZIPRES");
-    if (!found) {
-        LogLine(L"no ZIPRES resource %d", resourceId);
+    ResourceView view = ViewResource(module, MAKEINTRESOURCEW(resourceId), L"ZIPRES");
+    if (view.size == 0) {
+        LogLine(view.found ? L"ZIPRES resource %d cannot be loaded or is empty" : L"no ZIPRES resource %d", resourceId);
         return false;
     }
-    HGLOBAL loaded = ::LoadResource(module, found);
-    DWORD size = ::SizeofResource(module, found);
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
-    if (!data || size == 0) {
-        LogLine(L"ZIPRES resource %d cannot be loaded or is empty", resourceId);
-        return false;
-    }
-    SetArchiveFromMemory(data, size);
+    SetArchiveFromMemory(view.data, view.size);
     return true;
 }
 

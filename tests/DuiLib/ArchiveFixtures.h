@@ -3,10 +3,12 @@
 // time beside the test executables, and the skin archive embedded in the
 // running test executable itself.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
+#include "DuiLib/ResourceState.h"
 #include "support/TestFiles.h"
 
 namespace ArchiveTests {
@@ -27,5 +29,18 @@ inline std::string EmbeddedSkinBytes()
     const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
     return data ? std::string(data, ::SizeofResource(self, found)) : std::string();
 }
+
+// Suites that read the shipped skin set through the resource state, as the
+// first window of the installer loads it.
+class EmbeddedSkinSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        DuiLib::ResetResourceState();
+        DuiLib::SetArchiveFormat7z(true);
+        ASSERT_TRUE(DuiLib::LoadArchiveResource(::GetModuleHandleW(nullptr), kSkinResourceId));
+    }
+    static void TearDownTestSuite() { DuiLib::ResetResourceState(); }
+};
 
 }  // namespace ArchiveTests

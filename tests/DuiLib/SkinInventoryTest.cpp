@@ -22,15 +22,8 @@ namespace {
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
-class EmbeddedSkinSet : public ::testing::Test {
+class EmbeddedSkinSet : public ArchiveTests::EmbeddedSkinSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        ResetResourceState();
-        SetArchiveFormat7z(true);
-        ASSERT_TRUE(LoadArchiveResource(::GetModuleHandleW(nullptr), ArchiveTests::kSkinResourceId));
-    }
-    static void TearDownTestSuite() { ResetResourceState(); }
     static const SkinArchive* Archive() { return GetCachedArchive(); }
 };
 
@@ -125,7 +118,9 @@ TEST_F(EmbeddedSkinSet, EveryPictureDecodesAtItsSizeAndFormat)
         EXPECT_EQ(image.height, decoded.height);
         // the decoder may expand a palette with transparency to 32 bits; the
         // header above already tells the two kinds apart
-        if (!image.palette) EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(decoded.format));
+        if (!image.palette) {
+            EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(decoded.format));
+        }
     }
 }
 

@@ -21,16 +21,8 @@ using namespace DuiLib;
 
 namespace {
 
-class ShippedSkins : public ::testing::Test {
+class ShippedSkins : public ArchiveTests::EmbeddedSkinSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        ResetResourceState();
-        SetArchiveFormat7z(true);
-        ASSERT_TRUE(LoadArchiveResource(::GetModuleHandleW(nullptr), ArchiveTests::kSkinResourceId));
-    }
-    static void TearDownTestSuite() { ResetResourceState(); }
-
     static bool Load(const std::wstring& file, pugi::xml_document& doc)
     {
         std::string text;
@@ -160,8 +152,11 @@ TEST_F(ShippedSkins, NameTheControlsTheWindowsLookUp)
         pugi::xml_node node = FindNamed(doc.document_element(), c.name);
         ASSERT_TRUE(node);
         EXPECT_STREQ(c.element, node.name());
-        if (c.text) EXPECT_EQ(std::string(c.text), node.attribute("text").value());
-        else EXPECT_FALSE(node.attribute("text"));
+        if (c.text) {
+            EXPECT_EQ(std::string(c.text), node.attribute("text").value());
+        } else {
+            EXPECT_FALSE(node.attribute("text"));
+        }
     }
 }
 
