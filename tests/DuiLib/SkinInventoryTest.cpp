@@ -51,6 +51,18 @@ TEST_F(EmbeddedSkinSet, TheResourceIsASolidLzma2SevenZip)
     EXPECT_GE(bytes[7], 3);
 }
 
+TEST(EmbeddedResources, ArchiveAndIconAreUsEnglishResourcesOfTheProgram)
+{
+    HMODULE self = ::GetModuleHandleW(nullptr);
+    const WORD usEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    ASSERT_EQ(1033, usEnglish);
+    EXPECT_NE(nullptr, ::FindResourceExW(self, L"ZIPRES", MAKEINTRESOURCEW(147), usEnglish));
+    EXPECT_NE(nullptr, ::FindResourceExW(self, RT_GROUP_ICON, MAKEINTRESOURCEW(145), usEnglish));
+    HICON icon = static_cast<HICON>(::LoadImageW(self, MAKEINTRESOURCEW(145), IMAGE_ICON, 32, 32, 0));
+    EXPECT_NE(nullptr, icon);
+    if (icon) ::DestroyIcon(icon);
+}
+
 class GdiplusSession {
 public:
     GdiplusSession()
