@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws every picture of the installer's skin set into skin/res/ (and the
-program icon into skin/Lumora.ico) with ImageMagick's convert.
+program icon into skin/Lumora.ico) with ImageMagick's convert; the spinner
+ring of the progress animation is computed here pixel by pixel. Labels use
+WenQuanYi Micro Hei (package fonts-wqy-microhei).
 
 The pictures only have to keep their names and pixel sizes; everything else
 is ours. Small shapes are drawn at four times their size and scaled down, so
