@@ -14,3 +14,10 @@ lumora_add_test(duilib_controls_tests
   SOURCES ${TOOLKIT_TEST_DIR}/ControlsTest.cpp ${TOOLKIT_TEST_DIR}/PaintingTest.cpp
   LIBS duilib_test_support)
 lumora_embed_skin(duilib_controls_tests)
+
+lumora_add_test(duilib_window_tests
+  SOURCES ${TOOLKIT_TEST_DIR}/WindowSkinViewTest.cpp ${TOOLKIT_TEST_DIR}/ScreenCapture.cpp
+  LIBS duilib_test_support gdiplus
+  DEPENDS skinview
+  DISPLAY TIMEOUT 600)
+lumora_embed_skin(duilib_window_tests)
