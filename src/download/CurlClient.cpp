@@ -1,13 +1,13 @@
 #include "CurlClient.h"
 
 #include "AddressText.h"
+#include "CurlStatus.h"
 #include "app/DiagnosticLog.h"
 #include "Utils/TextConvert.h"
 
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 namespace {
@@ -40,17 +40,6 @@ bool SetHeaderRequestOptions(CURL* handle, const std::string& address, bool foll
     result = result ? result : ::curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, CurlClient::kConnectTimeoutSeconds);
     result = result ? result : ::curl_easy_setopt(handle, CURLOPT_MAXREDIRS, CurlClient::kMaxRedirects);
     return result == CURLE_OK;
-}
-
-// A local file ("file:///") has no response status; libcurl reports 0 for it.
-bool StatusAccepted(CURL* handle, long highest)
-{
-    long status = 0;
-    if (::curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
-    if (status >= 200 && status <= highest) return true;
-    const char* scheme = nullptr;
-    return status == 0 && ::curl_easy_getinfo(handle, CURLINFO_SCHEME, &scheme) == CURLE_OK && scheme &&
-           (std::strcmp(scheme, "FILE") == 0 || std::strcmp(scheme, "file") == 0);
 }
 
 int64_t FileSize(const std::string& path)
@@ -103,7 +92,7 @@ double CurlClient::GetDownloadFileLength(CURL* handle)
     curl_off_t length = -1;
     CURLcode result = ::curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     LogLine(L"error:%d:%s", result, CurlErrorText(result).c_str());
-    if (result != CURLE_OK || !StatusAccepted(handle, 399)) return -1.0;
+    if (result != CURLE_OK || !Utils::CurlStatusAccepted(handle, 399)) return -1.0;
     return static_cast<double>(length);
 }
 
@@ -134,7 +123,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& address)
     CURLcode result = ::curl_easy_getinfo(handle.Get(), CURLINFO_RESPONSE_CODE, &status);
     LogLine(L"error:%d:%s", static_cast<int>(result), CurlErrorText(result).c_str());
     curl_off_t length = -1;
-    if (result != CURLE_OK || !StatusAccepted(handle.Get(), 400)) return -1.0;
+    if (result != CURLE_OK || !Utils::CurlStatusAccepted(handle.Get(), 400)) return -1.0;
     if (::curl_easy_getinfo(handle.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return -1.0;
     return static_cast<double>(length);
 }

@@ -7,6 +7,7 @@
 #include "support/TestTempDir.h"
 #include "download/CCurlDownloader.h"
 #include "download/CWinDownloader.h"
+#include "download/CMTCurlDownloader.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,16 @@ TEST(DlProbe, SystemDownloaderAndLogCopy)
     EXPECT_NE(std::string::npos, result.output.find("THREAD BEGIN")) << "the log goes to standard error";
 }
 
+TEST(DlProbe, MultiPartAgainstTheRealServer)
+{
+    TestSupport::TestTempDir dir;
+    auto result = Probe(L"3", NginxUrl(L"software/pkg-26214400"), dir / L"p.exe");
+    EXPECT_EQ(0u, result.exitCode);
+    EXPECT_EQ((std::vector<std::string>{"1001\t1.000000\t", "1003\t0.000000\tLibCurl"}),
+              EndingLines(Lines(result.output)));
+    EXPECT_EQ(PackageMd5(26214400), FileMd5(dir / L"p.exe"));
+}
+
 // DownloadType 2 and 3 pick the system and multi-part downloaders; every other value the single stream.
 TEST(DownloaderSelection, ByDownloadType)
 {
@@ -83,6 +94,8 @@ TEST(DownloaderSelection, ByDownloadType)
     }
     auto system = CreateDownloader(2, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-b.exe");
     EXPECT_NE(nullptr, dynamic_cast<CWinDownloader*>(system.get()));
+    auto multiPart = CreateDownloader(3, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-c.exe");
+    EXPECT_NE(nullptr, dynamic_cast<CMTCurlDownloader*>(multiPart.get()));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ Addresses: /f/<token>/<options>/<segments...>/<name>
     drop=N         the first N GETs send part of the body, then close (result 18)
     stall=N        the first N GETs send part of the body, then send nothing
     extra=K        GET bodies are K bytes longer than the length HEAD gives
+    lowdrop=N      like drop, counting only GETs whose range starts in the first half
     hangup=N       the first N GETs are answered by closing the connection
     loop=1         every request is redirected to itself
     rate=B         GET bodies are sent at about B bytes per second
@@ -88,6 +89,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if len(parts) < 5 or parts[1] != "f":
             return self._status(404)
         token, options = parts[2], _parse_options(parts[3])
+        self._token = token
         rest = parts[4:]
         with _lock:
             _logs.setdefault(token, []).append((method, self.path, self.headers.get("Range", "")))
@@ -163,6 +165,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(length))
         self.end_headers()
         dropping = number <= int(options.get("drop", "0"))
+        if start < size // 2 and "lowdrop" in options:
+            dropping = dropping or _count(self._token, "low GET") <= int(options["lowdrop"])
         stalling = number <= int(options.get("stall", "0"))
         if dropping or stalling:
             self._send_body(start, min(length, max(1, length // 3), 400000), options)
