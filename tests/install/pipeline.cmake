@@ -16,3 +16,8 @@ set(install_helpers ${CMAKE_CURRENT_LIST_DIR}/FakeExecutable.cpp ${CMAKE_CURRENT
 lumora_add_test(install_child_process_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChildProcessTest.cpp ${install_helpers}
   LIBS lumora_install_pipeline DEPENDS ${install_fakes} TIMEOUT 180)
+lumora_add_test(install_protocol_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/OutputProtocolTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PackageProtocolTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/UninstallerProtocolTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PackageCommandLineTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp
+  LIBS lumora_install_pipeline)
