@@ -31,11 +31,14 @@ std::vector<Report> ReportRecorder::Reports() const
     return reports_;
 }
 
-bool ReportRecorder::WaitFor(int32_t code, unsigned long timeoutMs) const
+bool ReportRecorder::WaitFor(std::initializer_list<int32_t> codes, size_t from, unsigned long timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return std::any_of(reports_.begin(), reports_.end(), [&](const Report& r) { return r.code == code; });
+        if (reports_.size() <= from) return false;
+        return std::any_of(reports_.begin() + static_cast<long>(from), reports_.end(), [&](const Report& r) {
+            return std::find(codes.begin(), codes.end(), r.code) != codes.end();
+        });
     });
 }
 

@@ -5,7 +5,9 @@
 #include "install/StatusCallback.h"
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -29,8 +31,9 @@ public:
     StatusCallback Callback();
     std::vector<Report> Reports() const;
     // Waits (bounded, so a hang fails instead of stalling the run) until a
-    // report with the code arrived; true when it did.
-    bool WaitFor(int32_t code, unsigned long timeoutMs = 60000) const;
+    // report with one of the codes arrived at or after index from; true when
+    // one did.
+    bool WaitFor(std::initializer_list<int32_t> codes, size_t from = 0, unsigned long timeoutMs = 60000) const;
 
 private:
     void Add(int32_t code, double progress, const wchar_t* text);

@@ -21,3 +21,6 @@ lumora_add_test(install_protocol_tests
           ${CMAKE_CURRENT_LIST_DIR}/UninstallerProtocolTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PackageCommandLineTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp
   LIBS lumora_install_pipeline)
+lumora_add_test(install_driver_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CInstallerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UnInstallerTest.cpp ${install_helpers}
+  LIBS lumora_install_pipeline DEPENDS ${install_fakes} TIMEOUT 240)
