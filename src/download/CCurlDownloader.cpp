@@ -30,38 +30,35 @@ void CCurlDownloader::Start()
     worker_.Replace(std::make_unique<Utils::Thread>(&CCurlDownloader::dlThreadFun, this, L"ABDEF"));
 }
 
-uint32_t CCurlDownloader::dlThreadFun(void* downloader)
-{
-    static_cast<CCurlDownloader*>(downloader)->Run();
-    return 0;
-}
 
 void CCurlDownloader::OnProgress(void* downloader, double speed, double, double percent)
 {
     if (speed > 0.0 && percent <= 100.0) static_cast<CCurlDownloader*>(downloader)->Report(DL_CODE_PROGRESS, percent / 100.0, L"");
 }
 
-void CCurlDownloader::Run()
+uint32_t CCurlDownloader::dlThreadFun(void* downloader)
 {
-    Report(DL_CODE_START, 1.0, L"");
-    if (destination_.empty()) {
+    CCurlDownloader* self = static_cast<CCurlDownloader*>(downloader);
+    self->Report(DL_CODE_START, 1.0, L"");
+    if (self->destination_.empty()) {
         // Nowhere to put the file: going on would write beside the working folder.
-        Report(DL_CODE_FAIL, 1.0, L"");
-        return;
+        self->Report(DL_CODE_FAIL, 1.0, L"");
+        return 0;
     }
-    int result = client_.Start();
+    int result = self->client_.Start();
     int budget = kAttemptBudget;
     while (result != 0) {
         budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
-        if (budget <= 0 || client_.Stopped()) {
-            Report(DL_CODE_FAIL, static_cast<double>(result), kLibCurl);
-            return;
+        if (budget <= 0 || self->client_.Stopped()) {
+            self->Report(DL_CODE_FAIL, static_cast<double>(result), kLibCurl);
+            return 0;
         }
         LogLine(L"CurlDownLoader Code=%d", result);
         ::Sleep(kPauseMs);
-        result = client_.Start();
+        result = self->client_.Start();
     }
-    Verify();
+    self->Verify();
+    return 0;
 }
 
 void CCurlDownloader::Verify()

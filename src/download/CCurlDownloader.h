@@ -23,7 +23,6 @@ public:
     static void OnProgress(void* downloader, double speed, double reserved, double percent);
 
 private:
-    void Run();
     void Verify();
     void Report(int code, double progress, const wchar_t* text) { owner_(code, progress, text); }
 

@@ -1,7 +1,7 @@
 #include "CMTCurlDownloader.h"
 
 #include "AddressText.h"
-#include "CurlStatus.h"
+#include "CurlCommon.h"
 #include "FileDigest.h"
 #include "app/DiagnosticLog.h"
 #include "app/InstallerConfig.h"
@@ -20,15 +20,6 @@ namespace {
 
 const wchar_t kLibCurl[] = L"LibCurl";
 const size_t kMergeBufferBytes = 1024;
-const size_t kWriteBufferBytes = 1 << 20;
-const long kReceiveBufferBytes = 102400;
-
-size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
-
-std::wstring CurlErrorText(int result)
-{
-    return Utils::ToWide(::curl_easy_strerror(static_cast<CURLcode>(result)), CP_UTF8);
-}
 
 int64_t ExistingSize(const std::string& path)
 {
@@ -135,28 +126,26 @@ void CMTCurlDownloader::Start()
 
 uint32_t CMTCurlDownloader::Start_Down(void* downloader)
 {
-    static_cast<CMTCurlDownloader*>(downloader)->Run();
+    CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(downloader);
+    self->Report(DL_CODE_START, 1.0, L"");
+    LogLine(L"start download");
+    std::string address = Utils::ToCurlAddress(self->address_);
+    ::DeleteFileW(self->destination_.c_str());
+    if (!self->ProgressWorthKeeping()) self->DeletePartFiles();
+    bool resolved = !self->effectiveUrl_.empty() && self->length_ >= kSmallestLength;
+    if (!resolved && !self->getRealDownloadUrl(address)) {
+        self->Report(DL_CODE_FAIL, 0.0, kLibCurl);
+        return 0;
+    }
+    self->BuildNodes();
+    self->StartParts();
     return 0;
 }
 
-void CMTCurlDownloader::Run()
+bool CMTCurlDownloader::ProgressWorthKeeping()
 {
-    Report(DL_CODE_START, 1.0, L"");
-    LogLine(L"start download");
-    std::string address = Utils::ToCurlAddress(address_);
-    ::DeleteFileW(destination_.c_str());
-    bool keepParts;
-    {
-        std::lock_guard<std::mutex> lock(lock_);
-        keepParts = lastReportedPercent_ != 0.0;
-    }
-    if (!keepParts) DeletePartFiles();
-    if ((effectiveUrl_.empty() || length_ < kSmallestLength) && !getRealDownloadUrl(address)) {
-        Report(DL_CODE_FAIL, 0.0, kLibCurl);
-        return;
-    }
-    BuildNodes();
-    StartParts();
+    std::lock_guard<std::mutex> lock(lock_);
+    return lastReportedPercent_ != 0.0;
 }
 
 bool CMTCurlDownloader::getRealDownloadUrl(const std::string& address)
@@ -175,7 +164,7 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& address)
     combined |= ::curl_easy_setopt(h, CURLOPT_URL, address.c_str());
     combined |= ::curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     combined |= ::curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-    combined |= ::curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &DiscardBody);
+    combined |= ::curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Utils::DiscardCurlBody);
     combined |= ApplySettings(h, kResolutionSettings);
     if (combined != CURLE_OK || ::curl_easy_perform(h) != CURLE_OK) return false;
 
@@ -213,7 +202,7 @@ void CMTCurlDownloader::BuildNodes()
             node->status = kPending;
             node->file = OpenFile(node->partPath, "ab+");
             if (node->file) {
-                std::setvbuf(node->file.Get(), nullptr, _IOFBF, kWriteBufferBytes);
+                std::setvbuf(node->file.Get(), nullptr, _IOFBF, Utils::kFileWriteBufferBytes);
             } else {
                 node->status = kPartFileFailed;
             }
@@ -279,12 +268,11 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
     combined |= ApplySettings(h, kRangeSettings);
     combined |= ::curl_easy_setopt(h, CURLOPT_RANGE, range.c_str());
     if (combined != CURLE_OK) return combined;
-    // Each socket read is a round trip through the platform; 16 KiB reads halve the speed.
-    ::curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    ::curl_easy_setopt(h, CURLOPT_BUFFERSIZE, Utils::kCurlReceiveBufferBytes);
 
     int result = ::curl_easy_perform(h);
     if (result != CURLE_OK) {
-        LogLine(L"error:%d:%s", result, CurlErrorText(result).c_str());
+        LogLine(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
     } else {
         LogLine(L"curl_easy_cleanup");
     }
@@ -338,12 +326,7 @@ void CMTCurlDownloader::ReleaseNodes() { parts_.clear(); }
 void CMTCurlDownloader::EndWithFailure(int status)
 {
     ReleaseNodes();
-    bool keepParts;
-    {
-        std::lock_guard<std::mutex> lock(lock_);
-        keepParts = lastReportedPercent_ != 0.0;
-    }
-    if (!keepParts) DeletePartFiles();
+    if (!ProgressWorthKeeping()) DeletePartFiles();
     if (retriedOnce_) {
         {
             std::lock_guard<std::mutex> lock(lock_);
@@ -372,19 +355,39 @@ void CMTCurlDownloader::waitForFinishThreadFun()
         std::lock_guard<std::mutex> lock(lock_);
         lastReportedPercent_ = 0.0;
     }
-    if (!MergeParts()) {
+    std::vector<std::string> appended;
+    bool merged = MergeParts(appended);
+    for (const auto& path : appended) LogLine(L"partPath::%s", Utils::ToWide(path, CP_ACP).c_str());
+    if (!merged) {
         // Renaming a partial file into place would pass a short package as
         // complete; the run fails like a failed part instead.
         return EndWithFailure(kPartFileFailed);
     }
-    VerifyAndFinish();
+    if (DigestMismatch()) {
+        Report(DL_CODE_MD5_NOTICE, 0.0, L"mtcurl文件md5校验失败");
+        ::DeleteFileA(Utils::ToAnsiPath(destination_).c_str());
+        ReleaseNodes();
+        if (retriedOnce_) {
+            LogLine(L"finish recv, md5 chaek failed and retry failed.");
+            Report(DL_CODE_FAIL, 0.0, kLibCurl);
+            return;
+        }
+        retriedOnce_ = true;
+        LogLine(L"finish recv, md5 chaek failed retry once.");
+        Report(DL_CODE_RETRY, 0.0, kLibCurl);
+        return;
+    }
+    if (expectedDigest_.size() != Utils::kMd5TextLength) Report(DL_CODE_MD5_NOTICE, 0.0, L"mtcurl获取url-md5失败");
+    LogLine(L"finish recv");
+    ReleaseNodes();
+    Report(DL_CODE_SUCCESS, 0.0, kLibCurl);
 }
 
-bool CMTCurlDownloader::MergeParts()
+bool CMTCurlDownloader::MergeParts(std::vector<std::string>& appended)
 {
     Utils::UniqueCFile first = OpenFile(PartPath(0), "ab+");
     if (!first) return false;
-    std::setvbuf(first.Get(), nullptr, _IOFBF, kWriteBufferBytes);
+    std::setvbuf(first.Get(), nullptr, _IOFBF, Utils::kFileWriteBufferBytes);
     bool complete = true;
     for (size_t i = 1; i < parts_.size(); ++i) {
         std::string path = PartPath(static_cast<int>(i));
@@ -398,7 +401,7 @@ bool CMTCurlDownloader::MergeParts()
         } else {
             complete = false;
         }
-        LogLine(L"partPath::%s", Utils::ToWide(path, CP_ACP).c_str());
+        appended.push_back(path);
     }
     if (std::fflush(first.Get()) != 0) complete = false;
     first.Reset();
@@ -409,29 +412,10 @@ bool CMTCurlDownloader::MergeParts()
     return true;
 }
 
-void CMTCurlDownloader::VerifyAndFinish()
+bool CMTCurlDownloader::DigestMismatch() const
 {
-    std::string expected = expectedDigest_;
-    if (expected.size() == Utils::kMd5TextLength) {
-        std::string actual = Utils::GetFileMd5(Utils::ToAnsiPath(destination_));
-        if (actual.size() == Utils::kMd5TextLength && actual != expected) {
-            Report(DL_CODE_MD5_NOTICE, 0.0, L"mtcurl文件md5校验失败");
-            ::DeleteFileA(Utils::ToAnsiPath(destination_).c_str());
-            ReleaseNodes();
-            if (retriedOnce_) {
-                LogLine(L"finish recv, md5 chaek failed and retry failed.");
-                Report(DL_CODE_FAIL, 0.0, kLibCurl);
-                return;
-            }
-            retriedOnce_ = true;
-            LogLine(L"finish recv, md5 chaek failed retry once.");
-            Report(DL_CODE_RETRY, 0.0, kLibCurl);
-            return;
-        }
-    } else {
-        Report(DL_CODE_MD5_NOTICE, 0.0, L"mtcurl获取url-md5失败");
-    }
-    LogLine(L"finish recv");
-    ReleaseNodes();
-    Report(DL_CODE_SUCCESS, 0.0, kLibCurl);
+    if (expectedDigest_.size() != Utils::kMd5TextLength) return false;
+    std::string actual = Utils::GetFileMd5(Utils::ToAnsiPath(destination_));
+    // A file that cannot be hashed is no evidence of a bad download.
+    return actual.size() == Utils::kMd5TextLength && actual != expectedDigest_;
 }

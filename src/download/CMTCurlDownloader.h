@@ -81,12 +81,14 @@ public:
     std::string PartPath(int index) const;
 
 private:
-    void Run();
     void BuildNodes();
     void StartParts();
-    bool MergeParts();
+    // Appends every further part to part 0 and renames it into place; false
+    // when a part could not be read or written. appended: the parts visited.
+    bool MergeParts(std::vector<std::string>& appended);
+    bool DigestMismatch() const;
+    bool ProgressWorthKeeping();
     void EndWithFailure(int status);
-    void VerifyAndFinish();
     void DeletePartFiles() const;
     void ReleaseNodes();
     void Report(int code, double progress, const wchar_t* text) { owner_(code, progress, text); }

@@ -1,7 +1,7 @@
 #include "CurlClient.h"
 
 #include "AddressText.h"
-#include "CurlStatus.h"
+#include "CurlCommon.h"
 #include "app/DiagnosticLog.h"
 #include "Utils/TextConvert.h"
 
@@ -12,18 +12,9 @@
 
 namespace {
 
-size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
-
 size_t WriteToFile(char* data, size_t size, size_t count, void* file)
 {
     return std::fwrite(data, size, count, static_cast<FILE*>(file));
-}
-
-std::wstring CurlErrorText(int result)
-{
-    // Our own negative codes have no libcurl text; libcurl answers them with
-    // its "unknown error" text.
-    return Utils::ToWide(::curl_easy_strerror(static_cast<CURLcode>(result)), CP_UTF8);
 }
 
 // Options shared by the three header-only requests; false when one was refused.
@@ -36,7 +27,7 @@ bool SetHeaderRequestOptions(CURL* handle, const std::string& address, bool foll
         result = result ? result : ::curl_easy_setopt(handle, CURLOPT_HEADER, 1L);
     }
     result = result ? result : ::curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DiscardBody);
+    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Utils::DiscardCurlBody);
     result = result ? result : ::curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, CurlClient::kConnectTimeoutSeconds);
     result = result ? result : ::curl_easy_setopt(handle, CURLOPT_MAXREDIRS, CurlClient::kMaxRedirects);
     return result == CURLE_OK;
@@ -74,9 +65,9 @@ Utils::UniqueCurl CurlClient::Head(const std::string& address)
     int result = 0;
     if (SetHeaderRequestOptions(handle.Get(), address, true)) {
         result = ::curl_easy_perform(handle.Get());
-        if (result != CURLE_OK) LogRaw(L"error:%d:%s", result, CurlErrorText(result).c_str());
+        if (result != CURLE_OK) LogRaw(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
     }
-    LogLine(L"error:%d:%s", result, CurlErrorText(result).c_str());
+    LogLine(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
     return handle;
 }
 
@@ -91,7 +82,7 @@ double CurlClient::GetDownloadFileLength(CURL* handle)
 {
     curl_off_t length = -1;
     CURLcode result = ::curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    LogLine(L"error:%d:%s", result, CurlErrorText(result).c_str());
+    LogLine(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
     if (result != CURLE_OK || !Utils::CurlStatusAccepted(handle, 399)) return -1.0;
     return static_cast<double>(length);
 }
@@ -102,7 +93,7 @@ std::string CurlClient::GetRealUrl_Str(const std::string& address)
     if (!handle || !SetHeaderRequestOptions(handle.Get(), address, true)) return address;
     CURLcode result = ::curl_easy_perform(handle.Get());
     if (result != CURLE_OK) {
-        LogRaw(L"error:%d:%s", static_cast<int>(result), CurlErrorText(result).c_str());
+        LogRaw(L"error:%d:%s", static_cast<int>(result), Utils::CurlErrorText(result).c_str());
         return address;
     }
     std::string url = GetRealUrl(handle.Get());
@@ -115,13 +106,13 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& address)
     if (!handle) return -1.0;
     if (!SetHeaderRequestOptions(handle.Get(), address, false)) {
         LogLine(L"error:%d:%s", static_cast<int>(CURLE_BAD_FUNCTION_ARGUMENT),
-                CurlErrorText(CURLE_BAD_FUNCTION_ARGUMENT).c_str());
+                Utils::CurlErrorText(CURLE_BAD_FUNCTION_ARGUMENT).c_str());
         return -1.0;
     }
     ::curl_easy_perform(handle.Get());  // the two queries below decide
     long status = 0;
     CURLcode result = ::curl_easy_getinfo(handle.Get(), CURLINFO_RESPONSE_CODE, &status);
-    LogLine(L"error:%d:%s", static_cast<int>(result), CurlErrorText(result).c_str());
+    LogLine(L"error:%d:%s", static_cast<int>(result), Utils::CurlErrorText(result).c_str());
     curl_off_t length = -1;
     if (result != CURLE_OK || !Utils::CurlStatusAccepted(handle.Get(), 400)) return -1.0;
     if (::curl_easy_getinfo(handle.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return -1.0;
@@ -154,10 +145,8 @@ CURLcode CurlClient::SetTransferOptions(FILE* partFile, Utils::UniqueCurlList& h
     ::curl_easy_setopt(h, CURLOPT_TCP_KEEPIDLE, 10L);
     ::curl_easy_setopt(h, CURLOPT_TCP_KEEPINTVL, 10L);
     ::curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
-    // Each socket read costs a round trip through the platform's layers; the
-    // 16 KiB default makes a download of hundreds of megabytes take twice as
-    // long as it needs to. Not checked either: it changes no result.
-    ::curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    // Not checked either: it changes no result, only the speed.
+    ::curl_easy_setopt(h, CURLOPT_BUFFERSIZE, Utils::kCurlReceiveBufferBytes);
     int combined = 0;
     combined |= ::curl_easy_setopt(h, CURLOPT_URL, effectiveUrl_.c_str());
     combined |= ::curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -184,9 +173,7 @@ int CurlClient::Transfer(const std::string& partPath)
         return kPartFileFailed;
     }
     Utils::UniqueCFile partFile(raw);
-    // The run-time's small default buffer turns every libcurl block into a
-    // seek-to-end and a write of its own (append mode); a large one batches them.
-    std::setvbuf(partFile.Get(), nullptr, _IOFBF, kWriteBufferBytes);
+    std::setvbuf(partFile.Get(), nullptr, _IOFBF, Utils::kFileWriteBufferBytes);
     Utils::UniqueCurlList headers;
     CURLcode options = SetTransferOptions(partFile.Get(), headers);
     resumeOffset_ = FileSize(partPath);
@@ -205,7 +192,7 @@ int CurlClient::Start()
     std::string destination = Utils::ToAnsiPath(destination_);
     Probe(Utils::ToCurlAddress(address_));
     int result = length_ < kMinimumLength ? kNoLength : Transfer(partPath);
-    LogLine(L"error:%d:%s", result, CurlErrorText(result).c_str());
+    LogLine(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
     if (result == 0) {
         std::remove(destination.c_str());
         std::rename(partPath.c_str(), destination.c_str());

@@ -25,8 +25,6 @@ public:
     // A server that stops sending must not hold a transfer forever: under
     // 1 byte/s for this long aborts it (result 28) and the budget takes over.
     static constexpr long kLowSpeedSeconds = 30;
-    static constexpr size_t kWriteBufferBytes = 1 << 20;
-    static constexpr long kReceiveBufferBytes = 102400;  // what curl's own tool asks for
 
     CurlClient(std::wstring address, std::wstring destination, void* owner);
     ~CurlClient();

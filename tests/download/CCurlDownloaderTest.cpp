@@ -14,9 +14,7 @@ namespace {
 
 ReportRecorder::Factory SingleStream(const std::wstring& address, const std::wstring& destination)
 {
-    return [=](const StatusCallback& callback) {
-        return std::make_unique<CCurlDownloader>(callback, address.c_str(), destination.c_str());
-    };
+    return Make<CCurlDownloader>(address, destination);
 }
 
 struct Scenario {
@@ -78,19 +76,17 @@ TEST_P(SingleStreamScenario, ReportsAttemptsAndFile)
         if (r.code == DL_CODE_MD5_NOTICE) notices.push_back(r.text);
     EXPECT_EQ(s.notices, notices);
     EXPECT_EQ(s.transfers, RequestsOf(RequestLog(token), "GET").size());
-    EXPECT_EQ(s.retryLines, log.Matching(L"CurlDownLoader Code=").size());
+    auto retryLines = log.Matching(L"CurlDownLoader Code=");
+    EXPECT_EQ(s.retryLines, retryLines.size());
+    for (const auto& line : retryLines)
+        EXPECT_NE(std::wstring::npos, line.find(L"(CCurlDownloader::dlThreadFun)<")) << line;
     if (s.fileMatches) {
         EXPECT_EQ(PackageMd5(s.size), FileMd5(destination));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultServer, SingleStreamScenario, testing::ValuesIn(kScenarios),
-                         [](const testing::TestParamInfo<Scenario>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c; ++c)
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
-                         });
+                         [](const testing::TestParamInfo<Scenario>& info) { return CaseName(info.param.name); });
 
 TEST(CCurlDownloader, RealServerWithDigestInRedirect)
 {

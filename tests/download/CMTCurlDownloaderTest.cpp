@@ -22,9 +22,7 @@ const long long kMiB = 1048576;
 
 ReportRecorder::Factory MultiPart(const std::wstring& address, const std::wstring& destination)
 {
-    return [=](const StatusCallback& callback) {
-        return std::make_unique<CMTCurlDownloader>(callback, address.c_str(), destination.c_str());
-    };
+    return Make<CMTCurlDownloader>(address, destination);
 }
 
 TEST(MultiPartRanges, SplitByLength)
@@ -150,7 +148,12 @@ TEST_P(MultiPartSplit, RangesRequestedAndFileAssembled)
     auto ranges = Ranges(token);
     std::sort(ranges.begin(), ranges.end());
     EXPECT_EQ(c.ranges, ranges);
-    EXPECT_EQ(c.mergeLines, log.Matching(L"partPath::").size());
+    auto mergeLines = log.Matching(L"partPath::");
+    EXPECT_EQ(c.mergeLines, mergeLines.size());
+    for (const auto& line : mergeLines)
+        EXPECT_NE(std::wstring::npos, line.find(L"(CMTCurlDownloader::waitForFinishThreadFun)<")) << line;
+    EXPECT_EQ(1u, log.Matching(L"finish recv").size());
+    EXPECT_EQ(1u, log.Matching(L"(CMTCurlDownloader::Start_Down)<").size()) << "start download";
     EXPECT_EQ(PackageMd5(c.size), FileMd5(destination));
     EXPECT_FALSE(TestSupport::FileExists(destination + L"_0"));
     EXPECT_FALSE(TestSupport::FileExists(destination + L"_1"));
@@ -267,12 +270,7 @@ TEST_P(MultiPartFailure, Reports)
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultServer, MultiPartFailure, testing::ValuesIn(kFailures),
-                         [](const testing::TestParamInfo<FailureCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c; ++c)
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
-                         });
+                         [](const testing::TestParamInfo<FailureCase>& info) { return CaseName(info.param.name); });
 
 TEST(CMTCurlDownloader, WithoutHttpLibraryEveryRunFails)
 {

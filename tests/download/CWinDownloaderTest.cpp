@@ -13,9 +13,7 @@ namespace {
 
 ReportRecorder::Factory System(const std::wstring& address, const std::wstring& destination)
 {
-    return [=](const StatusCallback& callback) {
-        return std::make_unique<CWinDownloader>(callback, address.c_str(), destination.c_str());
-    };
+    return Make<CWinDownloader>(address, destination);
 }
 
 TEST(CWinDownloader, DownloadsFromTheRealServer)

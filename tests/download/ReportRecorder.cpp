@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 
 namespace DownloadTest {
@@ -70,6 +71,13 @@ std::vector<double> ReportRecorder::Progress() const
     for (const auto& report : Reports())
         if (report.code == DL_CODE_PROGRESS) values.push_back(report.progress);
     return values;
+}
+
+std::string CaseName(const char* description)
+{
+    std::string name;
+    for (const char* c = description; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return name;
 }
 
 void ExpectWellFormedRuns(const std::vector<Report>& reports)

@@ -50,6 +50,18 @@ private:
     std::vector<Report> reports_;
 };
 
+// A factory for Run: the downloader of that class for the address and destination.
+template <typename Downloader>
+ReportRecorder::Factory Make(const std::wstring& address, const std::wstring& destination)
+{
+    return [=](const StatusCallback& callback) {
+        return std::make_unique<Downloader>(callback, address.c_str(), destination.c_str());
+    };
+}
+
+// A case description as a test name (letters and digits, the rest "_").
+std::string CaseName(const char* description);
+
 // The shared shape of every run: 1001 first with 1.0 and no text, 1002
 // fractions within [0, 1] that never fall, one ending report, a 1006 only
 // directly before an ending report.

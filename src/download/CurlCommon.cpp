@@ -1,4 +1,8 @@
-#include "CurlStatus.h"
+#include "CurlCommon.h"
+
+#include "Utils/TextConvert.h"
+
+#include <windows.h>
 
 #include <cstring>
 
@@ -13,5 +17,12 @@ bool CurlStatusAccepted(CURL* handle, long highest)
     return status == 0 && ::curl_easy_getinfo(handle, CURLINFO_SCHEME, &scheme) == CURLE_OK && scheme &&
            (std::strcmp(scheme, "FILE") == 0 || std::strcmp(scheme, "file") == 0);
 }
+
+std::wstring CurlErrorText(int result)
+{
+    return ToWide(::curl_easy_strerror(static_cast<CURLcode>(result)), CP_UTF8);
+}
+
+size_t DiscardCurlBody(char*, size_t size, size_t count, void*) { return size * count; }
 
 }  // namespace Utils
