@@ -7,24 +7,17 @@
 
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
+using OutputProtocol::SetReport;
 
 namespace {
 
 const wchar_t kExePathKey[] = L"ExePath=";
 
-void Report(LineOutcome& outcome, int32_t code, double progress, const std::wstring& text = std::wstring())
-{
-    outcome.report = true;
-    outcome.code = code;
-    outcome.progress = progress;
-    outcome.text = text;
-}
-
 // A key whose value is a text passed on as it stands.
 template <int32_t Code>
 void TextRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    Report(outcome, Code, 0.0, OutputProtocol::TextValue(rest));
+    SetReport(outcome, Code, 0.0, OutputProtocol::TextValue(rest));
 }
 
 // A key whose integer value is passed on read as an unsigned 32-bit number.
@@ -32,24 +25,17 @@ template <int32_t Code>
 void UnsignedRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
     uint32_t value = static_cast<uint32_t>(OutputProtocol::IntOrZero(rest));
-    Report(outcome, Code, static_cast<double>(value));
+    SetReport(outcome, Code, static_cast<double>(value));
 }
 
 void ProgressRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    Report(outcome, 2002, OutputProtocol::DoubleOrZero(rest));
+    SetReport(outcome, 2002, OutputProtocol::DoubleOrZero(rest));
 }
 
 void StateRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    std::wstring word = OutputProtocol::KeywordValue(rest);
-    if (word == L"Success") {
-        Report(outcome, 2003, 0.0);
-        outcome.result = OutputProtocol::kResultSuccess;
-    } else if (word == L"Fail") {
-        Report(outcome, 2004, 0.0, L"安装包安装失败");
-        outcome.result = OutputProtocol::kResultFailure;
-    }
+    OutputProtocol::ApplyState(rest, outcome, 2003, 2004, L"安装包安装失败");
 }
 
 // "%d.%d.%d": every number that scans is taken, up to the first that does not.
@@ -67,7 +53,7 @@ void InstallVersionRule(const std::wstring& rest, CInstaller::OutputState& state
 
 void ErrorRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    Report(outcome, 2004, 1000.0, OutputProtocol::TextValue(rest));
+    SetReport(outcome, 2004, 1000.0, OutputProtocol::TextValue(rest));
     outcome.result = OutputProtocol::kResultFailure;
 }
 
@@ -75,7 +61,7 @@ void StartupStyleRule(const std::wstring& rest, CInstaller::OutputState&, LineOu
 {
     std::wstring word = OutputProtocol::KeywordValue(rest);
     double style = word == L"AutoStartup" ? 1.0 : word == L"UserStartup" ? 2.0 : 0.0;
-    Report(outcome, 3005, style);
+    SetReport(outcome, 3005, style);
 }
 
 void EncodeRule(const std::wstring& rest, CInstaller::OutputState& state, LineOutcome&)

@@ -36,6 +36,27 @@ std::wstring TextValue(const std::wstring& rest) { return rest.substr(0, kMaxTex
 
 std::wstring KeywordValue(const std::wstring& rest) { return Trim(TextValue(rest)); }
 
+void SetReport(LineOutcome& outcome, int32_t code, double progress, const std::wstring& text)
+{
+    outcome.report = true;
+    outcome.code = code;
+    outcome.progress = progress;
+    outcome.text = text;
+}
+
+void ApplyState(const std::wstring& rest, LineOutcome& outcome, int32_t successCode, int32_t failureCode,
+                const std::wstring& failureText)
+{
+    std::wstring word = KeywordValue(rest);
+    if (word == L"Success") {
+        SetReport(outcome, successCode, 0.0);
+        outcome.result = kResultSuccess;
+    } else if (word == L"Fail") {
+        SetReport(outcome, failureCode, 0.0, failureText);
+        outcome.result = kResultFailure;
+    }
+}
+
 namespace {
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 

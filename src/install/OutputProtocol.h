@@ -28,6 +28,12 @@ struct LineOutcome {
 constexpr int32_t kResultSuccess = 1;
 constexpr int32_t kResultFailure = 1000;
 
+void SetReport(LineOutcome& outcome, int32_t code, double progress, const std::wstring& text = std::wstring());
+// The "State=" key of both protocols: "Success" and "Fail" (trimmed, exact
+// case) are final words with their reports; any other word does nothing.
+void ApplyState(const std::wstring& rest, LineOutcome& outcome, int32_t successCode, int32_t failureCode,
+                const std::wstring& failureText);
+
 // One key of a protocol table and what its value does.
 template <typename State>
 struct KeyRule {

@@ -9,38 +9,24 @@
 
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
+using OutputProtocol::SetReport;
 
 namespace {
 
-void Report(LineOutcome& outcome, int32_t code, double progress, const std::wstring& text = std::wstring())
-{
-    outcome.report = true;
-    outcome.code = code;
-    outcome.progress = progress;
-    outcome.text = text;
-}
-
 void ProgressRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
 {
-    Report(outcome, 5002, OutputProtocol::DoubleOrZero(rest));
+    SetReport(outcome, 5002, OutputProtocol::DoubleOrZero(rest));
 }
 
 void ErrorRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
 {
-    Report(outcome, 5005, 0.0, OutputProtocol::TextValue(rest));
+    SetReport(outcome, 5005, 0.0, OutputProtocol::TextValue(rest));
     outcome.result = OutputProtocol::kResultFailure;
 }
 
 void StateRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
 {
-    std::wstring word = OutputProtocol::KeywordValue(rest);
-    if (word == L"Success") {
-        Report(outcome, 5003, 0.0);
-        outcome.result = OutputProtocol::kResultSuccess;
-    } else if (word == L"Fail") {
-        Report(outcome, 5005, 0.0, L"安装包卸载失败");
-        outcome.result = OutputProtocol::kResultFailure;
-    }
+    OutputProtocol::ApplyState(rest, outcome, 5003, 5005, L"安装包卸载失败");
 }
 
 void EncodeRule(const std::wstring& rest, int32_t& codePage, LineOutcome&)

@@ -52,8 +52,9 @@ protected:
         size_t before = recorder_.Reports().size();
         installer_->Start();
         EXPECT_TRUE(recorder_.WaitFor({2003, 2004}, before)) << "no final report";
-        if (package_.Ran())
+        if (package_.Ran()) {
             EXPECT_TRUE(InstallTest::WaitForProcessEnd(package_.RecordedProcessId())) << "the package never ended";
+        }
         Reports all = recorder_.Reports();
         return Reports(all.begin() + static_cast<long>(before), all.end());
     }

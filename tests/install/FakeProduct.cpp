@@ -4,26 +4,18 @@
 // a test that forgets it leaves nothing behind for long.
 #include "FakeScript.h"
 #include "Utils/TextConvert.h"
-#include "Utils/UniqueResource.h"
+#include "support/TestFiles.h"
 
 #include <windows.h>
 
 #include <cwchar>
-#include <vector>
 
 int main()
 {
-    std::vector<wchar_t> buffer(32768);
-    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    std::wstring self(buffer.data(), n);
+    std::wstring self = FakeScript::OwnPath();
     std::wstring commandLine = ::GetCommandLineW();
 
-    std::string recorded = Utils::ToNarrow(commandLine, CP_UTF8);
-    Utils::UniqueFile record(::CreateFileW((self + L".cmdline").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (record) ::WriteFile(record.Get(), recorded.data(), static_cast<DWORD>(recorded.size()), &written, nullptr);
-    record.Reset();
+    TestSupport::WriteBytes(self + L".cmdline", Utils::ToNarrow(commandLine, CP_UTF8));
 
     std::wstring lifetime = FakeScript::ValueAfter(commandLine, L"-lifetime=");
     DWORD limit = lifetime.empty() ? 120000 : static_cast<DWORD>(std::wcstoul(lifetime.c_str(), nullptr, 10));

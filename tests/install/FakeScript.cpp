@@ -1,7 +1,7 @@
 #include "FakeScript.h"
 
 #include "Utils/TextConvert.h"
-#include "Utils/UniqueResource.h"
+#include "support/TestFiles.h"
 
 #include <windows.h>
 
@@ -11,8 +11,6 @@
 
 namespace FakeScript {
 
-namespace {
-
 std::wstring OwnPath()
 {
     std::vector<wchar_t> buffer(32768);
@@ -20,27 +18,7 @@ std::wstring OwnPath()
     return std::wstring(buffer.data(), n);
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    Utils::UniqueFile file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    Utils::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
-}
+namespace {
 
 void WriteAll(HANDLE stream, const std::string& bytes)
 {
@@ -70,7 +48,7 @@ void InstallProduct(const std::wstring& commandLine, const std::wstring& binDir)
     ::CreateDirectoryW(dir.c_str(), nullptr);
     ::CopyFileW((binDir + L"\\fake_product.exe").c_str(), (dir + L"\\lumora.exe").c_str(), FALSE);
     ::CopyFileW((binDir + L"\\fake_uninstaller.exe").c_str(), (dir + L"\\uninst.ep").c_str(), FALSE);
-    WriteFileBytes(dir + L"\\config.ini", "[Setting]\r\nLanguage=zh-CN\r\n");
+    TestSupport::WriteBytes(dir + L"\\config.ini", "[Setting]\r\nLanguage=zh-CN\r\n");
 }
 
 void UninstallProduct(const std::wstring& commandLine)
@@ -154,10 +132,10 @@ int RunOwnScript()
 {
     std::wstring self = OwnPath();
     std::wstring commandLine = ::GetCommandLineW();
-    WriteFileBytes(self + L".cmdline", Utils::ToNarrow(commandLine, CP_UTF8));
-    WriteFileBytes(self + L".pid", std::to_string(::GetCurrentProcessId()));
+    TestSupport::WriteBytes(self + L".cmdline", Utils::ToNarrow(commandLine, CP_UTF8));
+    TestSupport::WriteBytes(self + L".pid", std::to_string(::GetCurrentProcessId()));
 
-    std::istringstream script(ReadFileBytes(self + L".script"));
+    std::istringstream script(TestSupport::ReadBytes(self + L".script"));
     std::string line;
     int exitCode = 0;
     while (std::getline(script, line)) {

@@ -20,6 +20,8 @@
 
 namespace FakeScript {
 
+// The path of the running executable.
+std::wstring OwnPath();
 // Bytes of a TEXT argument with its escapes resolved.
 std::string Unescape(const std::string& text);
 // What follows the last occurrence of marker in the command line; empty when absent.

@@ -81,7 +81,9 @@ TEST(OutputProtocol, DecimalsScanLikePercentLf)
         const wchar_t* cursor = row.text;
         double value = -1.0;
         EXPECT_EQ(OutputProtocol::ScanDouble(cursor, value), row.scans);
-        if (row.scans) EXPECT_DOUBLE_EQ(value, row.value);
+        if (row.scans) {
+            EXPECT_DOUBLE_EQ(value, row.value);
+        }
     }
 }
 

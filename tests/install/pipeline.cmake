@@ -1,7 +1,7 @@
 # Stand-ins for the vendor's executables (real console programs in build/bin)
 # and the tests of the child process runner, the two drivers and the protocol.
 add_library(install_fake_script STATIC ${CMAKE_CURRENT_LIST_DIR}/FakeScript.cpp)
-target_link_libraries(install_fake_script PUBLIC lumora_utils)
+target_link_libraries(install_fake_script PUBLIC lumora_test_support)
 target_include_directories(install_fake_script PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 foreach(fake fake_package fake_uninstaller)
   add_executable(${fake} ${CMAKE_CURRENT_LIST_DIR}/FakeVendorExe.cpp)
