@@ -132,8 +132,9 @@ std::wstring CInstaller::BuildCommandLine() const
 
 void CInstaller::Start()
 {
+    // The earlier run is over before its command line is replaced.
+    worker_.reset();
     commandLine_ = BuildCommandLine();
-    worker_.reset();  // joins the worker of an earlier start
     worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"ABDEF"));
     worker_->Resume();
 }

@@ -101,7 +101,13 @@ bool ChildProcess::UninstallReadLoop(const int32_t& codePage, const ChunkParser&
     bool success = true;
     while (Running()) {
         std::wstring text;
-        if (ReadChunk(codePage, text) && parse(text) != 0) success = false;
+        if (!ReadChunk(codePage, text)) {
+            // The pipe is gone while the child still runs: nothing will come,
+            // so wait for the end without spinning.
+            ::Sleep(10);
+            continue;
+        }
+        if (parse(text) != 0) success = false;
     }
     return success;
 }

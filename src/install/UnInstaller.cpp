@@ -71,8 +71,9 @@ std::wstring UnInstaller::BuildCommandLine(const std::wstring& uninstallerPath, 
 
 void UnInstaller::Start()
 {
+    // A second start waits for the first run before it changes anything.
+    worker_.reset();
     commandLine_ = BuildCommandLine(uninstallerPath_, ConsoleUserIsAdmin(), Utils::IsProcessAdmin(), oldInstallDir_);
-    worker_.reset();  // a second start waits for the first run
     worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"UnInstaller"));
     worker_->Resume();
 }

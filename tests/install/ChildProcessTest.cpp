@@ -124,6 +124,18 @@ TEST_F(ChildProcessTest, UninstallLoopWithoutOutputKeepsSuccess)
     runner->WaitForExit();
 }
 
+TEST_F(ChildProcessTest, ChildThatClosesItsOutputAndGoesOnIsWaitedForByBothLoops)
+{
+    EXPECT_TRUE(InstallLoop("out Progress=0.5\\n\ncloseout\nsleep 500\n"));
+    EXPECT_EQ(NonEmptyChunks(), std::vector<std::wstring>{L"Progress=0.5\n"});
+
+    child_.Script("closeout\nsleep 500\n");
+    std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(Quoted());
+    EXPECT_TRUE(runner->UninstallReadLoop(codePage_, [](const std::wstring&) { return 1; }));
+    runner->WaitForExit();
+    EXPECT_TRUE(InstallTest::WaitForProcessEnd(child_.RecordedProcessId(), 0));
+}
+
 TEST_F(ChildProcessTest, CommandLineOfAtMost1023CharactersIsPassedWhole)
 {
     child_.Script("");

@@ -85,6 +85,9 @@ bool RunDirective(const std::string& line, const std::wstring& commandLine, int&
         std::string block(4096, 'E');
         for (long done = 0; done < count; done += static_cast<long>(block.size()))
             WriteAll(::GetStdHandle(STD_ERROR_HANDLE), block.substr(0, static_cast<size_t>(count - done)));
+    } else if (verb == "closeout") {
+        ::CloseHandle(out);
+        ::SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
     } else if (verb == "sleep") {
         ::Sleep(static_cast<DWORD>(std::strtoul(arg.c_str(), nullptr, 10)));
     } else if (verb == "install") {

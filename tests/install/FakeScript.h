@@ -8,6 +8,7 @@
 //   put TEXT         one write of TEXT without waiting
 //   flood N TEXT     N writes of TEXT to standard output without waiting
 //   err N            N bytes to standard error
+//   closeout         closes standard output (the process goes on)
 //   sleep MS
 //   install BINDIR   the product files into the folder after "/D=": lumora.exe
 //                    and uninst.ep (copies of BINDIR's fake_product.exe and
