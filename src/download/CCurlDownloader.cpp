@@ -30,10 +30,11 @@ void CCurlDownloader::Start()
     worker_.Replace(std::make_unique<Utils::Thread>(&CCurlDownloader::dlThreadFun, this, L"ABDEF"));
 }
 
-
 void CCurlDownloader::OnProgress(void* downloader, double speed, double, double percent)
 {
-    if (speed > 0.0 && percent <= 100.0) static_cast<CCurlDownloader*>(downloader)->Report(DL_CODE_PROGRESS, percent / 100.0, L"");
+    // No report for the first callback (no speed yet) or a body longer than probed.
+    if (speed <= 0.0 || percent > 100.0) return;
+    static_cast<CCurlDownloader*>(downloader)->Report(DL_CODE_PROGRESS, percent / 100.0, L"");
 }
 
 uint32_t CCurlDownloader::dlThreadFun(void* downloader)

@@ -253,7 +253,7 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
 {
     std::string range = RangeText(node->start, node->end);
     CURL* h = node->handle.Get();
-    if (!h) return CURLE_FAILED_INIT;
+    if (!h) return node->status = CURLE_FAILED_INIT;
     int combined = 0;
     combined |= ::curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     combined |= ::curl_easy_setopt(h, CURLOPT_URL, node->address.c_str());

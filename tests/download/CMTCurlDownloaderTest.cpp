@@ -179,7 +179,7 @@ TEST(CMTCurlDownloader, RealServerTwoRangesManyTimes)
     }
 }
 
-// Part 0 keeps dropping until its budget is spent (result 18, costing one
+// Part file 0 keeps dropping until its budget is spent (result 18, costing one
 // point a time); the repeated run asks only for what part 0 lacks and counts
 // the bytes it already has.
 TEST(CMTCurlDownloader, RepeatedRunContinuesPartZero)
@@ -287,7 +287,7 @@ TEST(CMTCurlDownloader, WithoutHttpLibraryEveryRunFails)
     EXPECT_TRUE(RequestLog(token).empty());
 }
 
-// Part 0 complete from an earlier run but held open by another program, so
+// Part file 0 complete from an earlier run but held open by another program, so
 // it cannot be opened for the merge: the run fails instead of renaming a
 // partial file into place.
 TEST(CMTCurlDownloader, PartZeroThatCannotBeMergedFailsTheRun)
