@@ -67,11 +67,16 @@ CONF
   local pid=$!
   LUMORA_PIDS+=("$pid")
   local i
+  # Any answer at all means it listens.
   for i in $(seq 1 50); do
-    if curl -sf -o /dev/null -I "http://127.0.0.1:$port/plain/"; then break; fi
     curl -s -o /dev/null "http://127.0.0.1:$port/" && break
     sleep 0.1
   done
+  if ! curl -s -o /dev/null "http://127.0.0.1:$port/"; then
+    echo "nginx did not start:" >&2
+    cat "$conf/error.log" >&2
+    return 1
+  fi
   export LUMORA_NGINX_PORT=$port
 }
 
