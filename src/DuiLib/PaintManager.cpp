@@ -75,6 +75,8 @@ bool PaintManager::AttachDialog(CControlUI* root)
     initialised_ = true;
     root_->SetManager(this, nullptr, true);
     NeedUpdate();
+    // Hit tests may come before the first paint.
+    if (window_) EnsureLayout();
     return true;
 }
 
@@ -402,9 +404,10 @@ void PaintManager::OnButtonDown(POINT pt, bool doubleClick)
 void PaintManager::OnButtonUp(POINT pt)
 {
     lastMouse_ = pt;
-    if (window_ && ::GetCapture() == window_) ::ReleaseCapture();
+    // Taken before releasing the capture, so the capture-lost handling does not cancel this press.
     CControlUI* target = pressed_;
     pressed_ = nullptr;
+    if (window_ && ::GetCapture() == window_) ::ReleaseCapture();
     FireEvent(target, UIEventType::ButtonUp, pt);
 }
 
@@ -438,7 +441,7 @@ void PaintManager::LayoutRoot(int width, int height)
     if (root_) root_->SetPos(RECT{0, 0, width, height});
 }
 
-void PaintManager::ApplyPendingLayout()
+void PaintManager::EnsureLayout()
 {
     if (!updateNeeded_ || !root_) return;
     RECT rc = ClientBox();
@@ -458,7 +461,7 @@ void PaintManager::Invalidate(const RECT& rc)
 
 void PaintManager::Paint(HDC dc, const RECT& rcPaint)
 {
-    ApplyPendingLayout();
+    EnsureLayout();
     if (root_) root_->DoPaint(dc, rcPaint);
 }
 
@@ -498,6 +501,7 @@ bool PaintManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 {
     POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     result = 0;
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) EnsureLayout();
     switch (msg) {
     case AsyncNotifyMessage:
         DeliverQueuedNotifications();
@@ -519,8 +523,8 @@ bool PaintManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         return true;
     }
     case WM_SIZE:
-        updateNeeded_ = true;
-        if (window_) ::InvalidateRect(window_, nullptr, FALSE);
+        NeedUpdate();
+        EnsureLayout();
         return false;
     case WM_TIMER:
         OnTimer(wParam);

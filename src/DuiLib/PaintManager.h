@@ -111,6 +111,8 @@ public:
 
     // Lays the root out over a client box of this size now.
     void LayoutRoot(int width, int height);
+    // Lays the root out over the window's client area if a new layout is due.
+    void EnsureLayout();
     void NeedUpdate();
     void Invalidate(const RECT& rc);
     // Paints the tree into dc for the given client box (layout first if due).
@@ -142,7 +144,6 @@ private:
     void OnButtonUp(POINT pt);
     void OnTimer(UINT_PTR nativeId);
     void OnPaint();
-    void ApplyPendingLayout();
     void FireEvent(CControlUI* control, UIEventType type, POINT pt, WPARAM wParam = 0, LPARAM lParam = 0);
     RECT ClientBox() const;
 

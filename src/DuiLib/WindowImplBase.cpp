@@ -179,6 +179,7 @@ LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, bool&)
     ::ScreenToClient(window_, &pt);
     RECT client{};
     ::GetClientRect(window_, &client);
+    paintManager_.EnsureLayout();
     return CaptionHitTest(paintManager_, pt, client);
 }
 

@@ -16,7 +16,7 @@ lumora_add_test(duilib_controls_tests
 lumora_embed_skin(duilib_controls_tests)
 
 lumora_add_test(duilib_window_tests
-  SOURCES ${TOOLKIT_TEST_DIR}/WindowSkinViewTest.cpp ${TOOLKIT_TEST_DIR}/ScreenCapture.cpp
+  SOURCES ${TOOLKIT_TEST_DIR}/WindowSkinViewTest.cpp ${TOOLKIT_TEST_DIR}/WindowBaseTest.cpp ${TOOLKIT_TEST_DIR}/ScreenCapture.cpp
   LIBS duilib_test_support gdiplus
   DEPENDS skinview
   DISPLAY TIMEOUT 600)
