@@ -11,7 +11,7 @@ lumora_add_test(duilib_layout_tests
 lumora_embed_skin(duilib_layout_tests)
 
 lumora_add_test(duilib_controls_tests
-  SOURCES ${TOOLKIT_TEST_DIR}/ControlsTest.cpp ${TOOLKIT_TEST_DIR}/PaintingTest.cpp
+  SOURCES ${TOOLKIT_TEST_DIR}/ControlsTest.cpp ${TOOLKIT_TEST_DIR}/PaintingTest.cpp ${TOOLKIT_TEST_DIR}/RenderEngineTest.cpp
   LIBS duilib_test_support)
 lumora_embed_skin(duilib_controls_tests)
 
