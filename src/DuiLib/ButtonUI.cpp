@@ -78,37 +78,11 @@ void CButtonUI::SetAttribute(const std::wstring& name, const std::wstring& value
 
 void CButtonUI::DoEvent(UIEvent& event)
 {
-    if (!IsEnabled()) {
-        CLabelUI::DoEvent(event);
-        return;
+    if (IsEnabled()) {
+        bool key = event.type == UIEventType::KeyDown && (event.wParam == VK_SPACE || event.wParam == VK_RETURN);
+        if (key || TrackPress(event)) Activate();
     }
-    switch (event.type) {
-    case UIEventType::ButtonDown:
-    case UIEventType::DoubleClick:
-        if (::PtInRect(&rcItem_, event.point)) SetState(StatePushed | StateCaptured, true);
-        break;
-    case UIEventType::MouseMove:
-        if (state_ & StateCaptured) SetState(StatePushed, ::PtInRect(&rcItem_, event.point) != FALSE);
-        break;
-    case UIEventType::ButtonUp:
-        if (state_ & StateCaptured) {
-            SetState(StatePushed | StateCaptured, false);
-            if (::PtInRect(&rcItem_, event.point)) Activate();
-        }
-        break;
-    case UIEventType::MouseEnter:
-        SetState(StateHot, true);
-        break;
-    case UIEventType::MouseLeave:
-        SetState(StateHot, false);
-        break;
-    case UIEventType::KeyDown:
-        if (event.wParam == VK_SPACE || event.wParam == VK_RETURN) Activate();
-        break;
-    default:
-        CLabelUI::DoEvent(event);
-        break;
-    }
+    CLabelUI::DoEvent(event);
 }
 
 uint32_t CButtonUI::CurrentTextColor() const

@@ -59,28 +59,8 @@ CControlUI* CComboUI::FindControlAt(POINT pt) { return CControlUI::FindControlAt
 
 void CComboUI::DoEvent(UIEvent& event)
 {
-    if (!IsEnabled()) {
-        CContainerUI::DoEvent(event);
-        return;
-    }
-    switch (event.type) {
-    case UIEventType::ButtonDown:
-        SetState(StatePushed, true);
-        break;
-    case UIEventType::ButtonUp:
-        SetState(StatePushed, false);
-        if (::PtInRect(&rcItem_, event.point)) DropDown();
-        break;
-    case UIEventType::MouseEnter:
-        SetState(StateHot, true);
-        break;
-    case UIEventType::MouseLeave:
-        SetState(StateHot, false);
-        break;
-    default:
-        CContainerUI::DoEvent(event);
-        break;
-    }
+    if (IsEnabled() && TrackPress(event)) DropDown();
+    CContainerUI::DoEvent(event);
 }
 
 void CComboUI::DropDown()

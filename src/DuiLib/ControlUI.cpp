@@ -63,6 +63,32 @@ void CControlUI::SetState(UINT bits, bool on)
     Invalidate();
 }
 
+bool CControlUI::TrackPress(const UIEvent& event)
+{
+    bool inside = ::PtInRect(&rcItem_, event.point) != FALSE;
+    switch (event.type) {
+    case UIEventType::ButtonDown:
+    case UIEventType::DoubleClick:
+        if (inside) SetState(StatePushed | StateCaptured, true);
+        return false;
+    case UIEventType::MouseMove:
+        if (state_ & StateCaptured) SetState(StatePushed, inside);
+        return false;
+    case UIEventType::ButtonUp:
+        if (!(state_ & StateCaptured)) return false;
+        SetState(StatePushed | StateCaptured, false);
+        return inside;
+    case UIEventType::MouseEnter:
+        SetState(StateHot, true);
+        return false;
+    case UIEventType::MouseLeave:
+        SetState(StateHot, false);
+        return false;
+    default:
+        return false;
+    }
+}
+
 void CControlUI::SetPos(const RECT& rc)
 {
     RECT fixed = rc;

@@ -96,6 +96,9 @@ public:
 
 protected:
     void SetState(UINT bits, bool on);
+    // Hover and press states from mouse events; true when a press ends with
+    // the release over this control.
+    bool TrackPress(const UIEvent& event);
 
     PaintManager* manager_ = nullptr;  // not owned
     CControlUI* parent_ = nullptr;     // not owned

@@ -1,6 +1,7 @@
 #include "ScreenCapture.h"
 
 #include "DuiLib/GdiHandles.h"
+#include "DuiLib/ImageData.h"
 
 #include <objidl.h>
 
@@ -64,28 +65,18 @@ ScreenCapture CaptureScreen(const RECT& rc)
     int width = rc.right - rc.left;
     int height = rc.bottom - rc.top;
     if (width <= 0 || height <= 0) return capture;
+    DuiLib::ImagePtr buffer = DuiLib::CreateImageData(width, height);
+    if (!buffer) return capture;
     HDC screen = ::GetDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    DuiLib::UniqueBitmap bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (bitmap && bits) {
+    {
         DuiLib::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
-        {
-            DuiLib::ScopedSelect select(memory.Get(), bitmap.Get());
-            ::BitBlt(memory.Get(), 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-            ::GdiFlush();
-        }
-        capture.width = width;
-        capture.height = height;
-        const auto* source = static_cast<const uint32_t*>(bits);
-        capture.pixels.assign(source, source + static_cast<size_t>(width) * height);
+        DuiLib::ScopedSelect select(memory.Get(), buffer->bitmap.Get());
+        ::BitBlt(memory.Get(), 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+        ::GdiFlush();
     }
+    capture.width = width;
+    capture.height = height;
+    capture.pixels.assign(buffer->bits, buffer->bits + static_cast<size_t>(width) * height);
     ::ReleaseDC(nullptr, screen);
     return capture;
 }
