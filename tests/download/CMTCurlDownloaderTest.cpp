@@ -238,6 +238,8 @@ const FailureCase kFailures[] = {
     {"digest mismatch", L"size=2097152,digest=wrong", L"p.exe", {1001, 1006, 1005, 1001, 1006, 1004}, {0.0, 0.0},
      {kMtMismatch, kMtMismatch}, 2},
     {"missing digest", L"size=2097152", L"x/p.exe", {1001, 1006, 1003}, {}, {kMtNoDigest}, 1},
+    // A range whose server stops sending is given up after 5 s under 1 byte/s and resumed.
+    {"stalled range resumes", L"size=26214400,digest=good,stall=1", L"p.exe", {1001, 1003}, {}, {}, 3},
 };
 
 class MultiPartFailure : public testing::TestWithParam<FailureCase> {};
