@@ -289,29 +289,42 @@ TEST(CMTCurlDownloader, WithoutHttpLibraryEveryRunFails)
     EXPECT_TRUE(RequestLog(token).empty());
 }
 
-// Part file 0 complete from an earlier run but held open by another program, so
-// it cannot be opened for the merge: the run fails instead of renaming a
-// partial file into place.
-TEST(CMTCurlDownloader, PartZeroThatCannotBeMergedFailsTheRun)
+// A part file complete from an earlier run but held open by another program,
+// so it cannot be opened for the merge: the run fails instead of renaming a
+// partial file into place (also when the address carries no digest to notice).
+TEST(CMTCurlDownloader, PartThatCannotBeMergedFailsTheRun)
 {
-    TestSupport::TestTempDir dir;
-    std::wstring destination = dir / L"p.exe";
-    std::wstring part0 = destination + L"_0";
-    Utils::UniqueFile holder;
-    ReportRecorder recorder;
-    recorder.Run([&](const StatusCallback& callback) {
-        auto downloader = std::make_unique<CMTCurlDownloader>(callback, NginxUrl(L"plain/pkg-2097152.bin").c_str(),
-                                                              destination.c_str());
-        EXPECT_TRUE(TestSupport::WriteBytes(part0, PackageBytes(2097152)));
-        holder.Reset(::CreateFileW(part0.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        EXPECT_TRUE(holder);
-        return downloader;
-    });
-    recorder.Release();
-    holder.Reset();
-    EXPECT_EQ((std::vector<int>{1001, 1005, 1001, 1004}), recorder.Codes());
-    EXPECT_EQ(-2.0, recorder.Reports().back().progress);
-    EXPECT_FALSE(TestSupport::FileExists(destination));
+    struct Case {
+        const wchar_t* address;
+        int heldPart;
+        long long heldFrom, heldLength;
+    };
+    const Case cases[] = {
+        {L"plain/pkg-2097152.bin", 0, 0, 2097152},
+        {L"plain/pkg-26214400.bin", 1, 13107200, 13107200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.heldPart);
+        TestSupport::TestTempDir dir;
+        std::wstring destination = dir / L"p.exe";
+        std::wstring held = destination + L"_" + std::to_wstring(c.heldPart);
+        Utils::UniqueFile holder;
+        ReportRecorder recorder;
+        recorder.Run([&](const StatusCallback& callback) {
+            auto downloader =
+                std::make_unique<CMTCurlDownloader>(callback, NginxUrl(c.address).c_str(), destination.c_str());
+            std::string bytes = PackageBytes(c.heldFrom + c.heldLength).substr(c.heldFrom, c.heldLength);
+            EXPECT_TRUE(TestSupport::WriteBytes(held, bytes));
+            holder.Reset(::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            EXPECT_TRUE(holder);
+            return downloader;
+        });
+        recorder.Release();
+        holder.Reset();
+        EXPECT_EQ((std::vector<int>{1001, 1005, 1001, 1004}), recorder.Codes());
+        EXPECT_EQ(-2.0, recorder.Reports().back().progress);
+        EXPECT_FALSE(TestSupport::FileExists(destination));
+    }
 }
 
 TEST(CMTCurlDownloader, ConstructionDeletesDestinationAndPartFiles)
