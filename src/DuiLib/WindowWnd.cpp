@@ -30,7 +30,17 @@ int CenteredStart(int centerStart, int centerEnd, int size, int areaStart, int a
 
 CWindowWnd::CWindowWnd() = default;
 
-CWindowWnd::~CWindowWnd() = default;
+CWindowWnd::~CWindowWnd()
+{
+    // A window that outlives its object would call into freed memory; it
+    // goes first, unhooked so its last messages reach only the system.
+    if (window_ && ::IsWindow(window_)) {
+        HWND window = window_;
+        window_ = nullptr;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        ::DestroyWindow(window);
+    }
+}
 
 std::wstring CWindowWnd::SuperclassName() const { return std::wstring(); }
 

@@ -121,9 +121,9 @@ private:
 };
 
 // Serves messages until done says so; false when it never did.
-bool PumpUntil(const std::function<bool()>& done)
+bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
 {
-    for (int round = 0; round < 400 && !done(); ++round) {
+    for (int round = 0; round < rounds && !done(); ++round) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -175,6 +175,19 @@ TEST_F(WindowBase, CreationBuildsTheSkinAndShapesTheWindow)
     ::DestroyWindow(hwnd);
     EXPECT_EQ(nullptr, window.GetHWND());
     EXPECT_EQ(nullptr, window.GetPaintManager().GetRoot()) << "the tree goes with the window";
+}
+
+TEST_F(WindowBase, ObjectDestroyedFirstTakesItsWindowAlong)
+{
+    HWND hwnd = nullptr;
+    {
+        ProbeWindow window(L"mainWnd.xml");
+        hwnd = window.Open();
+        ASSERT_NE(nullptr, hwnd);
+        ASSERT_TRUE(window.GetPaintManager().SetTimer(window.GetPaintManager().GetRoot(), 1, 10));
+    }
+    EXPECT_FALSE(::IsWindow(hwnd));
+    PumpUntil([] { return false; }, 20);
 }
 
 TEST_F(WindowBase, CaptionBandHitTest)
@@ -292,7 +305,7 @@ TEST_F(WindowBase, ControlTimersTickAndReArm)
     EXPECT_EQ(10u, window.ParamOf(L"timer"));
     EXPECT_TRUE(manager.KillTimer(root, 10));
     size_t ticks = window.Count(L"timer");
-    PumpUntil([] { return false; });
+    PumpUntil([] { return false; }, 20);
     EXPECT_EQ(ticks, window.Count(L"timer")) << "no ticks after the kill";
     ASSERT_TRUE(manager.SetTimer(root, 10, 10)) << "a stopped timer re-arms";
     EXPECT_TRUE(PumpUntil([&] { return window.Count(L"timer") >= ticks + 2; }));
