@@ -2,6 +2,7 @@
 // borders, state images, the progress fill, and the image loader.
 
 #include "DuiLib/ImageData.h"
+#include "DuiLib/LabelUI.h"
 #include "DuiLib/OptionUI.h"
 #include "DuiLib/ProgressUI.h"
 #include "DuiLib/TabLayoutUI.h"
@@ -157,6 +158,19 @@ TEST(Painting, CheckBoxImagesFollowTheState)
     tree.As<DuiLib::COptionUI>(L"createDSCb", L"Option")->Selected(false, false);
     ASSERT_TRUE(painted.Paint(tree, 600, 400));
     EXPECT_EQ(Hex(unchecked->PixelAt(px, py)), painted.At(box.left + px, box.top + 2 + py));
+}
+
+TEST(Painting, WrappedTextMeasuresOneLinePerLineBreak)
+{
+    ToolkitSkinTree tree;
+    ASSERT_TRUE(tree.Build(L"MessageBox1Wnd.xml"));
+    auto* label = tree.As<DuiLib::CLabelUI>(L"textLbl", L"Label");
+    ASSERT_NE(nullptr, label);
+    DuiLib::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    SIZE one = label->MeasureText(dc.Get(), L"安装程序检测到Lumora");
+    SIZE two = label->MeasureText(dc.Get(), L"安装程序检测到Lumora\r\n正在运行，请退出程序后再安装");
+    EXPECT_GT(one.cy, 0);
+    EXPECT_EQ(2 * one.cy, two.cy);
 }
 
 TEST(ImageLoader, MaskColourAndCache)

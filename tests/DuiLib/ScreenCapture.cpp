@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+// The GDI+ headers use unqualified min and max, which NOMINMAX takes away.
 using std::max;
 using std::min;
 #include <gdiplus.h>

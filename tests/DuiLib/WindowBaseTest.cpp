@@ -24,13 +24,13 @@ namespace {
 
 class ProbeWindow : public DuiLib::WindowImplBase {
 public:
-    explicit ProbeWindow(std::wstring skin) : skin_(std::move(skin)) {}
+    explicit ProbeWindow(std::wstring skin, int resourceId = 147) : skin_(std::move(skin)), resourceId_(resourceId) {}
 
     std::wstring WindowClassName() const override { return L"ToolkitProbe" + skin_.substr(0, skin_.find(L'.')); }
     std::wstring SkinFolder() const override { return L""; }
     std::wstring SkinFile() const override { return skin_; }
     int ResourceKind() const override { return DuiLib::ResourceArchiveModule; }
-    LPCWSTR ResourceId() const override { return MAKEINTRESOURCEW(147); }
+    LPCWSTR ResourceId() const override { return MAKEINTRESOURCEW(resourceId_); }
     void OnSkinLoaded() override { ++skinLoaded; }
 
     void OnClick(DuiLib::NotifyMessage& msg) override
@@ -88,6 +88,7 @@ public:
 
 private:
     std::wstring skin_;
+    int resourceId_;
 };
 
 // Closes a window (code 99) that a broken modal loop test would leave
@@ -175,6 +176,16 @@ TEST_F(WindowBase, CreationBuildsTheSkinAndShapesTheWindow)
     ::DestroyWindow(hwnd);
     EXPECT_EQ(nullptr, window.GetHWND());
     EXPECT_EQ(nullptr, window.GetPaintManager().GetRoot()) << "the tree goes with the window";
+}
+
+TEST_F(WindowBase, MissingSkinResourceLeavesAnEmptyWindow)
+{
+    ProbeWindow window(L"exitTipWnd.xml", 999);
+    HWND hwnd = window.Open();
+    ASSERT_NE(nullptr, hwnd) << "creation goes on without the resource";
+    EXPECT_EQ(0, window.skinLoaded);
+    EXPECT_EQ(nullptr, window.GetPaintManager().GetRoot());
+    ::DestroyWindow(hwnd);
 }
 
 TEST_F(WindowBase, ObjectDestroyedFirstTakesItsWindowAlong)
