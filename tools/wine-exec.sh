@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs one Windows program under the test run's Wine prefix. Programs that need
-# a display get the runner's Xvfb; the others get none, so a stray window
-# cannot hang a console test.
-if [[ ${LUMORA_NEEDS_DISPLAY:-} == 1 && -n ${LUMORA_XDISPLAY:-} ]]; then
+# Runs one Windows program under the test run's Wine prefix. When the runner
+# started Xvfb (because a selected test needs a display), every program gets
+# it: Wine's desktop process starts with whichever program first touches the
+# window system, and a desktop started without a display would leave the
+# window tests with no way to draw.
+if [[ -n ${LUMORA_XDISPLAY:-} ]]; then
   export DISPLAY=$LUMORA_XDISPLAY
 else
   unset DISPLAY
