@@ -3,6 +3,7 @@
 
 #include "DuiLib/ButtonUI.h"
 #include "DuiLib/CheckBoxUI.h"
+#include "DuiLib/ComboUI.h"
 #include "DuiLib/DialogBuilder.h"
 #include "DuiLib/EditUI.h"
 #include "DuiLib/IDialogBuilderCallback.h"
@@ -301,6 +302,33 @@ TEST(DialogBuilder, UnknownElementsGoToTheCallback)
     EXPECT_EQ(L"yes", manager.GetWindowCustomAttribute(L"frobnicate"));
     EXPECT_EQ(20, manager.GetFontHeight(3));
     EXPECT_EQ(20, manager.GetFontHeight(99)) << "an unknown index is the default font";
+}
+
+TEST(ComboControl, SelectingAnItemSendsItemSelect)
+{
+    const char* xml =
+        "<Window size=\"200,40\"><HorizontalLayout>"
+        "<Combo name=\"languageCombo\" width=\"120\"><Label text=\"English\"/><Label text=\"%{5}\"/></Combo>"
+        "</HorizontalLayout></Window>";
+    DuiLib::PaintManager manager;
+    DuiLib::DialogBuilder builder;
+    ASSERT_TRUE(manager.AttachDialog(builder.CreateFromText(xml, nullptr, &manager)));
+    manager.LayoutRoot(200, 40);
+    Recorder recorder;
+    manager.AddNotifier(&recorder);
+    auto* combo = static_cast<DuiLib::CComboUI*>(manager.FindControl(L"languageCombo")->GetInterface(L"Combo"));
+    ASSERT_NE(nullptr, combo);
+    EXPECT_EQ(-1, combo->GetCurSel());
+    EXPECT_TRUE(combo->SelectItem(1, false, true));
+    EXPECT_EQ(1, combo->GetCurSel());
+    ASSERT_EQ(1u, recorder.seen.size());
+    EXPECT_EQ(L"itemselect", recorder.seen[0].type);
+    EXPECT_EQ(1u, recorder.seen[0].wParam);
+    EXPECT_EQ(L"%{5}", combo->GetText());
+    EXPECT_FALSE(combo->SelectItem(2)) << "no third item";
+    EXPECT_TRUE(combo->SelectItem(0, false, false));
+    EXPECT_EQ(1u, recorder.seen.size()) << "no notification when not asked for";
+    EXPECT_EQ(combo, manager.FindControlAt(POINT{10, 10})) << "the items live in the list, not in the box";
 }
 
 TEST(DialogBuilder, DocumentsWithoutATreeFail)
