@@ -15,6 +15,11 @@ lumora_dl_free_port() {
   "$LUMORA_DL_PYTHON" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
+lumora_dl_listening() {
+  "$LUMORA_DL_PYTHON" -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1)' "$1" \
+    2>/dev/null
+}
+
 # lumora_dl_packages DIR SIZE...: pkg-<size>.bin under DIR/plain and DIR/<md5>.
 lumora_dl_packages() {
   local dir=$1 size md5
@@ -67,12 +72,11 @@ CONF
   local pid=$!
   LUMORA_PIDS+=("$pid")
   local i
-  # Any answer at all means it listens.
   for i in $(seq 1 50); do
-    curl -s -o /dev/null "http://127.0.0.1:$port/" && break
+    lumora_dl_listening "$port" && break
     sleep 0.1
   done
-  if ! curl -s -o /dev/null "http://127.0.0.1:$port/"; then
+  if ! lumora_dl_listening "$port"; then
     echo "nginx did not start:" >&2
     cat "$conf/error.log" >&2
     return 1

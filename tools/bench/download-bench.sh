@@ -41,7 +41,7 @@ timed() {
   start=$(date +%s.%N)
   "$@" >/dev/null 2>&1 || echo "bench: command failed: $*" >&2
   end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 # ratio_of_pairs N "command A" "command B": median of A/B over N alternating pairs
@@ -50,7 +50,7 @@ ratio_of_pairs() {
   for ((i = 0; i < n; i++)); do
     ta=$(eval "timed $a")
     tb=$(eval "timed $b")
-    ratios+=("$(echo "$ta / $tb" | bc -l)")
+    ratios+=("$(awk -v a="$ta" -v b="$tb" 'BEGIN { printf "%.6f\n", a / b }')")
     echo "  pair $((i + 1)): $ta s / $tb s" >&2
   done
   median "${ratios[@]}"
