@@ -47,7 +47,13 @@ bool IsKeyboardMessage(UINT msg)
 
 PaintManager::PaintManager() = default;
 
-PaintManager::~PaintManager() { ReleaseRoot(); }
+PaintManager::~PaintManager()
+{
+    // The trees go while the timers and the queue their controls reap still exist.
+    eventDepth_ = 0;
+    ReleaseRoot();
+    releasedRoots_.clear();
+}
 
 void PaintManager::SetInstance(HINSTANCE instance) { InstanceSlot() = instance; }
 
@@ -83,7 +89,11 @@ bool PaintManager::AttachDialog(CControlUI* root)
 void PaintManager::ReleaseRoot()
 {
     hover_ = pressed_ = focus_ = nullptr;
-    root_.reset();
+    if (eventDepth_ > 0 && root_) {
+        releasedRoots_.push_back(std::move(root_));
+    } else {
+        root_.reset();
+    }
     initialised_ = false;
     for (const TimerEntry& timer : timers_) {
         if (timer.running && window_) ::KillTimer(window_, timer.nativeId);
@@ -367,7 +377,9 @@ void PaintManager::FireEvent(CControlUI* control, UIEventType type, POINT pt, WP
     event.wParam = wParam;
     event.lParam = lParam;
     event.timestamp = ::GetTickCount();
+    ++eventDepth_;
     control->DoEvent(event);
+    if (--eventDepth_ == 0) releasedRoots_.clear();
 }
 
 void PaintManager::OnMouseMove(POINT pt)

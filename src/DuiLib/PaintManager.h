@@ -49,7 +49,9 @@ public:
     // Takes ownership of the tree, binds and initialises every control.
     bool AttachDialog(CControlUI* root);
     CControlUI* GetRoot() const { return root_.get(); }
-    // Deletes the tree (timers, hover, focus and queued notifications with it).
+    // Deletes the tree (timers, hover, focus and queued notifications with
+    // it). Asked for while a control handles an event (a notifier that
+    // destroys the window), the tree goes once that control is done.
     void ReleaseRoot();
     bool IsInitialised() const { return initialised_; }
     CControlUI* FindControl(const std::wstring& name) const;
@@ -149,6 +151,8 @@ private:
 
     HWND window_ = nullptr;
     std::unique_ptr<CControlUI> root_;
+    std::vector<std::unique_ptr<CControlUI>> releasedRoots_;  // waiting for the event in progress
+    int eventDepth_ = 0;
     bool initialised_ = false;
     bool updateNeeded_ = true;
     bool firstPaint_ = true;

@@ -12,6 +12,7 @@
 #include "DuiLib/ProgressUI.h"
 #include "DuiLib/StringTable.h"
 #include "DuiLib/TabLayoutUI.h"
+#include "DuiLib/VerticalLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
 #include "ToolkitSkinTree.h"
 
@@ -200,6 +201,52 @@ TEST(MouseRouting, ControlsOfHiddenPagesAreNotHit)
     ClickAt(tree.Manager(), spot);
     ASSERT_EQ(1u, recorder.seen.size());
     EXPECT_EQ(tree.Find(L"customeInstallBtn"), recorder.seen[0].sender);
+}
+
+// A button that notes whether it still exists when its own event handling ends.
+class WatchedButton : public DuiLib::CButtonUI {
+public:
+    WatchedButton(bool& destroyed, bool& aliveAfterClick) : destroyed_(destroyed), aliveAfterClick_(aliveAfterClick) {}
+    ~WatchedButton() override { destroyed_ = true; }
+    void DoEvent(DuiLib::UIEvent& event) override
+    {
+        DuiLib::CButtonUI::DoEvent(event);
+        if (event.type == DuiLib::UIEventType::ButtonUp) aliveAfterClick_ = !destroyed_;
+    }
+
+private:
+    bool& destroyed_;
+    bool& aliveAfterClick_;
+};
+
+// Releases the whole tree when it hears a click, as a window destroyed from its click handler does.
+class TreeReleaser : public DuiLib::INotifyUI {
+public:
+    explicit TreeReleaser(DuiLib::PaintManager& manager) : manager_(manager) {}
+    void Notify(DuiLib::NotifyMessage& msg) override
+    {
+        if (msg.type == L"click") manager_.ReleaseRoot();
+    }
+
+private:
+    DuiLib::PaintManager& manager_;
+};
+
+TEST(MouseRouting, TreeReleasedFromAClickHandlerOutlivesTheClick)
+{
+    bool destroyed = false;
+    bool aliveAfterClick = false;
+    DuiLib::PaintManager manager;
+    auto* root = new DuiLib::CVerticalLayoutUI;
+    root->Add(new WatchedButton(destroyed, aliveAfterClick));
+    manager.AttachDialog(root);
+    manager.LayoutRoot(100, 100);
+    TreeReleaser releaser(manager);
+    manager.AddNotifier(&releaser);
+    ClickAt(manager, PointParam(50, 50));
+    EXPECT_TRUE(aliveAfterClick) << "the button was deleted while it was still handling its click";
+    EXPECT_TRUE(destroyed) << "and it goes once the click is done";
+    EXPECT_EQ(nullptr, manager.GetRoot());
 }
 
 TEST(TabLayout, SelectSendsTabSelectWithNewAndOldIndex)
