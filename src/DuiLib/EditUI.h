@@ -38,7 +38,7 @@ private:
 
     bool readOnly_ = false;
     bool password_ = false;
-    int maxChar_ = 255;
+    int maxChar_ = 0;  // 0: no limit (install paths may be long)
     HWND nativeEdit_ = nullptr;  // owned while editing
     WNDPROC nativeEditProc_ = nullptr;
 };

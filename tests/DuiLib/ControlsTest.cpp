@@ -351,6 +351,18 @@ TEST(DialogBuilder, UnknownElementsGoToTheCallback)
     EXPECT_EQ(20, manager.GetFontHeight(99)) << "an unknown index is the default font";
 }
 
+TEST(EditControl, TextIsLimitedOnlyWhenTheSkinSaysSo)
+{
+    std::wstring longPath = L"D:\\" + std::wstring(300, L'a');
+    DuiLib::CEditUI plain;
+    plain.SetText(longPath);
+    EXPECT_EQ(longPath, plain.GetText()) << "a long folder set by the code stays whole";
+    DuiLib::CEditUI limited;
+    limited.SetAttribute(L"maxchar", L"5");
+    limited.SetText(longPath);
+    EXPECT_EQ(L"D:\\aa", limited.GetText());
+}
+
 TEST(ComboControl, SelectingAnItemSendsItemSelect)
 {
     const char* xml =
