@@ -4,7 +4,7 @@
 // runs on its own thread; the sequencer owns none and chains the stages from
 // their reports, each forwarded to the owner before the sequencer reacts.
 
-#include "StatusCallback.h"
+#include "download/StatusCallback.h"
 
 #include <cstdint>
 #include <memory>

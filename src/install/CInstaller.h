@@ -6,7 +6,7 @@
 
 #include "ChildProcess.h"
 #include "OutputProtocol.h"
-#include "StatusCallback.h"
+#include "download/StatusCallback.h"
 #include "Utils/Thread.h"
 
 #include <cstdint>

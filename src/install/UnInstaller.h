@@ -5,7 +5,7 @@
 // the copy is missing or cannot be started, 5005 when it reports failure.
 
 #include "ChildProcess.h"
-#include "StatusCallback.h"
+#include "download/StatusCallback.h"
 #include "Utils/Thread.h"
 
 #include <cstdint>

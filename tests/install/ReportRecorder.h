@@ -2,7 +2,7 @@
 // Collects the (code, progress, text) reports of a driver from its worker
 // thread, for assertions on the whole sequence.
 
-#include "install/StatusCallback.h"
+#include "download/StatusCallback.h"
 
 #include <condition_variable>
 #include <cstddef>
