@@ -15,8 +15,6 @@ using std::min;
 
 namespace DuiLib {
 
-namespace {
-
 void StartGdiplusOnce()
 {
     // Kept for the whole process: images decode until exit.
@@ -28,6 +26,8 @@ void StartGdiplusOnce()
     }();
     (void)token;
 }
+
+namespace {
 
 uint32_t Premultiply(uint32_t argb)
 {

@@ -27,6 +27,9 @@ struct ImageData {
 using ImagePtr = std::shared_ptr<ImageData>;
 
 // A blank bitmap of the given size (all pixels 0).
+// Starts GDI+ for the rest of the process, once; every GDI+ user calls it first.
+void StartGdiplusOnce();
+
 ImagePtr CreateImageData(int width, int height);
 // Decodes an image file (PNG and whatever else the platform decodes). Pixels
 // whose straight 32-bit value equals mask become fully transparent when

@@ -44,13 +44,7 @@ size_t ScreenCapture::DistinctColours() const
 
 bool ScreenCapture::SavePng(const std::wstring& path) const
 {
-    static ULONG_PTR token = [] {
-        ULONG_PTR value = 0;
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&value, &input, nullptr);
-        return value;
-    }();
-    (void)token;
+    DuiLib::StartGdiplusOnce();
     if (width <= 0 || height <= 0) return false;
     CLSID png;
     if (!PngEncoder(png)) return false;

@@ -36,14 +36,21 @@ size_t Collect(char* data, size_t size, size_t count, void* text)
     return size * count;
 }
 
-// The Unix folder of the packages as Wine's Z: drive shows it.
-std::wstring PackagesFolder()
+}  // namespace
+
+std::wstring ServedRoot()
 {
-    std::wstring folder = L"Z:" + Utils::ToWide(Env("LUMORA_DL_PACKAGES"), CP_UTF8) + L"/plain";
+    std::string root = Env("LUMORA_DL_PACKAGES");
+    if (root.empty()) return std::wstring();
+    std::wstring folder = L"Z:" + Utils::ToWide(root, CP_UTF8);
     for (auto& c : folder)
         if (c == L'/') c = L'\\';
     return folder;
 }
+
+namespace {
+
+std::wstring PackagesFolder() { return ServedRoot() + L"\\plain"; }
 
 }  // namespace
 

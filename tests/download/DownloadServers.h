@@ -13,6 +13,9 @@ std::wstring NginxUrl(const std::wstring& path);
 // returned through *token for RequestLog.
 std::wstring FaultUrl(const std::wstring& options, const std::wstring& tail, std::string* token);
 std::wstring ClosedPortUrl();
+// The folder nginx serves, as Wine's Z: drive shows it; a test may put files
+// there to have them served. Empty when the servers were not started.
+std::wstring ServedRoot();
 
 struct Request {
     std::string method;

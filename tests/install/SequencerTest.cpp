@@ -2,6 +2,7 @@
 // the stand-in package and uninstaller run as child processes.
 
 #include "FakeExecutable.h"
+#include "download/DownloadServers.h"
 #include "ReportRecorder.h"
 #include "Utils/FileSystem.h"
 #include "Utils/UniqueResource.h"
@@ -34,24 +35,6 @@ using TestSupport::BinDir;
 using TestSupport::FileExists;
 using TestSupport::TestTempDir;
 
-std::wstring Env(const wchar_t* name)
-{
-    wchar_t value[1024] = {};
-    DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
-    return n > 0 && n < 1024 ? std::wstring(value) : std::wstring();
-}
-
-// The host folder nginx serves, as this Windows program sees it.
-std::wstring ServedRoot()
-{
-    std::wstring dir = Env(L"LUMORA_DL_PACKAGES");
-    for (auto& c : dir)
-        if (c == L'/') c = L'\\';
-    return dir.empty() ? dir : L"Z:" + dir;
-}
-
-std::wstring NginxBase() { return L"http://127.0.0.1:" + Env(L"LUMORA_NGINX_PORT"); }
-
 const int kFinalCodes[] = {2003, 2004, 1004, 5004, 5005};
 
 // Codes in order with repeated progress reports folded into one. Download
@@ -73,7 +56,7 @@ protected:
 
     void SetUp() override
     {
-        if (ServedRoot().empty() || Env(L"LUMORA_NGINX_PORT").empty())
+        if (DownloadTest::ServedRoot().empty())
             GTEST_SKIP() << "the download servers are started by tools/run-tests.sh";
         config_.DownloadType = 1;
         config_.InsNew = false;
@@ -98,10 +81,10 @@ protected:
         std::string segment = digestSegment.empty() ? md5 : digestSegment;
         const std::wstring name = L"seq-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                   std::to_wstring(++served_) + L".exe";
-        const std::wstring folder = ServedRoot() + L"\\" + Utils::ToWide(segment, 0);
+        const std::wstring folder = DownloadTest::ServedRoot() + L"\\" + Utils::ToWide(segment, 0);
         Utils::CreateDirectories(folder);
         EXPECT_TRUE(::CopyFileW(staging.c_str(), (folder + L"\\" + name).c_str(), FALSE));
-        return NginxBase() + L"/" + Utils::ToWide(segment, 0) + L"/" + name;
+        return DownloadTest::NginxUrl(Utils::ToWide(segment, 0) + L"/" + name);
     }
 
     // The package's script lives beside the path it is downloaded to.
@@ -259,7 +242,7 @@ TEST_F(SequencerTest, FailuresRemoveThePackageAndTheOneBeforeIt)
     const std::wstring firstDir = installDir_;
     installDir_ = temp_ / L"second try";
     Utils::CreateDirectories(installDir_);
-    auto refused = RunAttempt(L"http://127.0.0.1:" + Env(L"LUMORA_CLOSED_PORT") + L"/x/pkg.exe");
+    auto refused = RunAttempt(DownloadTest::ClosedPortUrl());
     EXPECT_EQ(CodeSequence(refused), (std::vector<int32_t>{1001, 1004}));
     EXPECT_NE(refused.back().progress, 0.0) << "the progress of 1004 carries the failure's code";
     EXPECT_FALSE(FileExists(firstPackage)) << "the earlier attempt's package is deleted at the next removal";
