@@ -66,9 +66,9 @@ Thread::Thread(Body body, void* argument, std::wstring name)
 
 Thread::~Thread() { Join(); }
 
-void Thread::Resume()
+bool Thread::Resume()
 {
-    if (handle_) ::ResumeThread(handle_.Get());
+    return handle_ && ::ResumeThread(handle_.Get()) != static_cast<DWORD>(-1);
 }
 
 void Thread::Join()

@@ -20,7 +20,9 @@ public:
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    void Resume();
+    // False when the platform thread could not be made: the body never runs,
+    // and the owner must report the failure itself.
+    bool Resume();
     void Join();
 
     uint32_t Id() const { return id_; }

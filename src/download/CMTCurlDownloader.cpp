@@ -4,7 +4,6 @@
 #include "CurlCommon.h"
 #include "FileDigest.h"
 #include "app/DiagnosticLog.h"
-#include "app/InstallerConfig.h"
 #include "Utils/TextConvert.h"
 
 #include <sys/stat.h>
@@ -79,8 +78,12 @@ std::string CMTCurlDownloader::RangeText(int64_t first, int64_t last)
     return text;
 }
 
-CMTCurlDownloader::CMTCurlDownloader(const StatusCallback& owner, const wchar_t* address, const wchar_t* destination)
-    : owner_(owner), destination_(destination ? destination : L""), address_(address ? address : L"")
+CMTCurlDownloader::CMTCurlDownloader(const StatusCallback& owner, const wchar_t* address, const wchar_t* destination,
+                                     bool httpLibraryReady)
+    : owner_(owner),
+      destination_(destination ? destination : L""),
+      address_(address ? address : L""),
+      httpLibraryReady_(httpLibraryReady)
 {
     ::DeleteFileW(destination_.c_str());
     DeletePartFiles();
@@ -153,7 +156,7 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& address)
     effectiveUrl_.clear();
     expectedDigest_.clear();
     length_ = 0;
-    if (!InstallerConfig::Instance().HttpLibraryReady) return false;
+    if (!httpLibraryReady_) return false;
     Utils::UniqueCurl handle(::curl_easy_init());
     if (!handle) return false;
     CURL* h = handle.Get();

@@ -64,7 +64,10 @@ public:
     // "first-last" as libcurl's range option wants it.
     static std::string RangeText(int64_t first, int64_t last);
 
-    CMTCurlDownloader(const StatusCallback& owner, const wchar_t* address, const wchar_t* destination);
+    // httpLibraryReady false (the HTTP library failed to initialise) makes
+    // every run fail at its resolution.
+    CMTCurlDownloader(const StatusCallback& owner, const wchar_t* address, const wchar_t* destination,
+                      bool httpLibraryReady = true);
     ~CMTCurlDownloader() override;
 
     void Start() override;
@@ -100,6 +103,7 @@ private:
     StatusCallback owner_;
     std::wstring destination_;
     std::wstring address_;
+    bool httpLibraryReady_;
     std::string effectiveUrl_;
     int64_t length_ = -1;
     std::string expectedDigest_;

@@ -110,23 +110,23 @@ void CDownloadInstaller::Start()
         StatusCallback onDownload = [this](int32_t code, double progress, const wchar_t* text) {
             owner_(code, progress, text);
             switch (code) {
-            case 1001:
+            case DL_CODE_START:
                 Utils::CreateDirectories(installDir_);
                 LogRaw(L"DL_CODE_START\r\n");
                 break;
-            case 1002:
+            case DL_CODE_PROGRESS:
                 LogRaw(L"DL_CODE_PROGRESS\r\n");
                 break;
-            case 1003:
+            case DL_CODE_SUCCESS:
                 LogRaw(L"DOWNLOAD_SUCCESS\r\n");
                 installer_->Start();
                 LogRaw(L"DL_CODE_SUCCESS\r\n");
                 break;
-            case 1004:
+            case DL_CODE_FAIL:
                 RemovePackage();
                 LogRaw(L"DL_CODE_FAIL\r\n");
                 break;
-            case 1005:
+            case DL_CODE_RETRY:
                 LogRaw(L"DL_CODE_RETRY\r\n");
                 downloader_->Start();  // on the reporting thread; the downloader does not wait for itself
                 break;
@@ -134,23 +134,26 @@ void CDownloadInstaller::Start()
                 break;
             }
         };
-        downloader_ = CreateDownloader(config.DownloadType, onDownload, downloadUrl_.c_str(), packagePath_.c_str());
+        DownloadSettings settings;
+        settings.downloadType = config.DownloadType;
+        settings.httpLibraryReady = config.HttpLibraryReady;
+        downloader_ = CreateDownloader(settings, onDownload, downloadUrl_.c_str(), packagePath_.c_str());
     }
     if (!installer_) {
         StatusCallback onInstall = [this](int32_t code, double progress, const wchar_t* text) {
             owner_(code, progress, text);
             switch (code) {
-            case 2001:
+            case IST_CODE_START:
                 LogRaw(L"IST_CODE_START\r\n");
                 break;
-            case 2002:
+            case IST_CODE_PROGRESS:
                 LogRaw(L"DL_CODE_SUCCESS\r\n");
                 break;
-            case 2003:
+            case IST_CODE_SUCCESS:
                 RemovePackage();
                 LogRaw(L"INSTALL_SUCCESS\r\n");
                 break;
-            case 2004:
+            case IST_CODE_FAIL:
                 RemovePackage();
                 LogRaw(L"IST_CODE_FAIL\r\n");
                 break;
@@ -167,6 +170,7 @@ void CDownloadInstaller::Start()
     installer_->SetProcessIsAdmin(processIsAdmin_);
     installer_->SetInstallDir(installDir_);
     installer_->SetLanguage(language_);
+    installer_->SetExtraArguments(config.InstCmd);
 
     if (!oldUninstallerPath_.empty() && ::PathFileExistsW(oldUninstallerPath_.c_str())) {
         StartUninstall();
@@ -185,17 +189,17 @@ void CDownloadInstaller::StartUninstall()
     StatusCallback onUninstall = [this](int32_t code, double progress, const wchar_t* text) {
         owner_(code, progress, text);
         switch (code) {
-        case 5002:
+        case UNIST_CODE_PROGRESS:
             LogRaw(L"UNIST_CODE_PROGRESS\r\n");
             break;
-        case 5003:
+        case UNIST_CODE_SUCCESS:
             LogRaw(L"UNIST_CODE_SUCCESS\r\n");
             if (installer_) downloader_->Start();
             break;
-        case 5004:
+        case UNIST_CODE_FAIL:
             LogRaw(L"UNIST_CODE_FAIL\r\n");
             break;
-        case 5005:
+        case UNIST_CODE_ERROR:
             LogRaw(L"UNIST_CODE_ERROR\r\n");
             break;
         default:

@@ -1,7 +1,6 @@
 #include "CInstaller.h"
 
 #include "app/DiagnosticLog.h"
-#include "app/InstallerConfig.h"
 
 #include <exception>
 
@@ -30,12 +29,12 @@ void UnsignedRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcom
 
 void ProgressRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    SetReport(outcome, 2002, OutputProtocol::DoubleOrZero(rest));
+    SetReport(outcome, IST_CODE_PROGRESS, OutputProtocol::DoubleOrZero(rest));
 }
 
 void StateRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    OutputProtocol::ApplyState(rest, outcome, 2003, 2004, L"安装包安装失败");
+    OutputProtocol::ApplyState(rest, outcome, IST_CODE_SUCCESS, IST_CODE_FAIL, L"安装包安装失败");
 }
 
 // "%d.%d.%d": every number that scans is taken, up to the first that does not.
@@ -53,7 +52,7 @@ void InstallVersionRule(const std::wstring& rest, CInstaller::OutputState& state
 
 void ErrorRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    SetReport(outcome, 2004, 1000.0, OutputProtocol::TextValue(rest));
+    SetReport(outcome, IST_CODE_FAIL, 1000.0, OutputProtocol::TextValue(rest));
     outcome.result = OutputProtocol::kResultFailure;
 }
 
@@ -61,7 +60,7 @@ void StartupStyleRule(const std::wstring& rest, CInstaller::OutputState&, LineOu
 {
     std::wstring word = OutputProtocol::KeywordValue(rest);
     double style = word == L"AutoStartup" ? 1.0 : word == L"UserStartup" ? 2.0 : 0.0;
-    SetReport(outcome, 3005, style);
+    SetReport(outcome, PKG_STARTUP_STYLE, style);
 }
 
 void EncodeRule(const std::wstring& rest, CInstaller::OutputState& state, LineOutcome&)
@@ -78,21 +77,21 @@ void EncodeRule(const std::wstring& rest, CInstaller::OutputState& state, LineOu
 // In test order: the first key that begins a line decides.
 const KeyRule<CInstaller::OutputState> kPackageRules[] = {
     {L"Progress=", ProgressRule},
-    {L"InstPath=", TextRule<3000>},
+    {L"InstPath=", TextRule<PKG_INSTALL_PATH>},
     {L"State=", StateRule},
     {L"InstallVersion=", InstallVersionRule},
-    {kExePathKey, TextRule<3001>},
-    {L"StartExe=", TextRule<3001>},
-    {L"UninstExePath=", TextRule<3002>},
-    {L"UninstExe=", TextRule<3002>},
-    {L"UninstEp=", TextRule<3003>},
+    {kExePathKey, TextRule<PKG_EXE_PATH>},
+    {L"StartExe=", TextRule<PKG_EXE_PATH>},
+    {L"UninstExePath=", TextRule<PKG_UNINSTALLER_PATH>},
+    {L"UninstExe=", TextRule<PKG_UNINSTALLER_PATH>},
+    {L"UninstEp=", TextRule<PKG_UNINSTALL_ENTRY>},
     {L"Error=", ErrorRule},
-    {L"TopShowDetention=", UnsignedRule<3007>},
-    {L"FinsihCloseDetention=", UnsignedRule<3008>},
-    {L"StartUrl=", TextRule<3004>},
+    {L"TopShowDetention=", UnsignedRule<PKG_TOP_SHOW_DELAY>},
+    {L"FinsihCloseDetention=", UnsignedRule<PKG_CLOSE_DELAY>},
+    {L"StartUrl=", TextRule<PKG_START_URL>},
     {L"StartupStyle=", StartupStyleRule},
     {L"Encode=", EncodeRule},
-    {L"Message=", TextRule<3009>},
+    {L"Message=", TextRule<PKG_MESSAGE>},
 };
 
 const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
@@ -121,8 +120,7 @@ std::wstring CInstaller::BuildCommandLine() const
     line += std::wstring(L" -dsc=") + TrueFalse(desktopShortcut_);
     line += std::wstring(L" -ssc=") + TrueFalse(quickLaunchShortcut_);
     if (!language_.empty()) line += L" -inslang=\"" + language_ + L"\"";
-    const std::wstring& extra = InstallerConfig::Instance().InstCmd;
-    if (!extra.empty()) line += L" " + extra;
+    if (!extraArguments_.empty()) line += L" " + extraArguments_;
     if (!installDir_.empty()) {
         line += L" -instdir=\"" + installDir_ + L"\"";
         line += L" /D=" + installDir_;
@@ -141,12 +139,12 @@ void CInstaller::Start()
 
 uint32_t CInstaller::Run()
 {
-    callback_(2001, 0.0, L"");
-    callback_(2002, 0.0, L"");
+    callback_(IST_CODE_START, 0.0, L"");
+    callback_(IST_CODE_PROGRESS, 0.0, L"");
     try {
         runner_ = ChildProcess::Launch(commandLine_);
     } catch (const std::exception&) {
-        callback_(2004, 2.0, L"");
+        callback_(IST_CODE_FAIL, 2.0, L"");
         return 0;
     }
     bool packageEnded =
@@ -154,7 +152,7 @@ uint32_t CInstaller::Run()
     runner_->WaitForExit();
     runner_.reset();
     // A package that ends without a final word counts as a success.
-    if (packageEnded) callback_(2003, 1.0, L"");
+    if (packageEnded) callback_(IST_CODE_SUCCESS, 1.0, L"");
     return 0;
 }
 

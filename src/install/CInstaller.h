@@ -39,7 +39,8 @@ public:
     int32_t Parse(const std::wstring& chunk);
     static int32_t Parse(const std::wstring& chunk, OutputState& state, const StatusCallback& report);
 
-    // The package's command line from the current settings and InstCmd.
+    // The package's command line from the current settings and the extra
+    // arguments.
     std::wstring BuildCommandLine() const;
 
     void SetInstallDir(const std::wstring& dir) { installDir_ = dir; }
@@ -48,6 +49,8 @@ public:
     void SetQuickLaunchShortcut(bool on) { quickLaunchShortcut_ = on; }
     void SetConsoleUserIsAdmin(bool on) { consoleUserIsAdmin_ = on; }
     void SetProcessIsAdmin(bool on) { processIsAdmin_ = on; }
+    // The "-instcmd" setting: appended to the package's command line as given.
+    void SetExtraArguments(const std::wstring& arguments) { extraArguments_ = arguments; }
 
     const std::wstring& CommandLine() const { return commandLine_; }
     const OutputState& State() const { return state_; }
@@ -65,4 +68,5 @@ private:
     bool consoleUserIsAdmin_;
     bool processIsAdmin_ = true;
     std::wstring language_;
+    std::wstring extraArguments_;
 };

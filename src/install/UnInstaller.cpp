@@ -15,18 +15,18 @@ namespace {
 
 void ProgressRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
 {
-    SetReport(outcome, 5002, OutputProtocol::DoubleOrZero(rest));
+    SetReport(outcome, UNIST_CODE_PROGRESS, OutputProtocol::DoubleOrZero(rest));
 }
 
 void ErrorRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
 {
-    SetReport(outcome, 5005, 0.0, OutputProtocol::TextValue(rest));
+    SetReport(outcome, UNIST_CODE_ERROR, 0.0, OutputProtocol::TextValue(rest));
     outcome.result = OutputProtocol::kResultFailure;
 }
 
 void StateRule(const std::wstring& rest, int32_t&, LineOutcome& outcome)
 {
-    OutputProtocol::ApplyState(rest, outcome, 5003, 5005, L"安装包卸载失败");
+    OutputProtocol::ApplyState(rest, outcome, UNIST_CODE_SUCCESS, UNIST_CODE_ERROR, L"安装包卸载失败");
 }
 
 void EncodeRule(const std::wstring& rest, int32_t& codePage, LineOutcome&)
@@ -81,15 +81,15 @@ void UnInstaller::Start()
 uint32_t UnInstaller::Run()
 {
     if (!::PathFileExistsW(uninstallerPath_.c_str())) {
-        callback_(5004, 1.0, L"可执行卸载文件不存在");
+        callback_(UNIST_CODE_FAIL, 1.0, L"可执行卸载文件不存在");
         return 0;
     }
-    callback_(5002, 0.0, L"");
+    callback_(UNIST_CODE_PROGRESS, 0.0, L"");
     runner_.reset();
     try {
         runner_ = ChildProcess::Launch(commandLine_);
     } catch (const std::exception&) {
-        callback_(5004, 2.0, L"");
+        callback_(UNIST_CODE_FAIL, 2.0, L"");
         return 0;
     }
     bool success =
@@ -97,7 +97,7 @@ uint32_t UnInstaller::Run()
     runner_->WaitForExit();
     runner_.reset();
     // An uninstaller that ends without a final word counts as a success.
-    if (success) callback_(5003, 1.0, L"");
+    if (success) callback_(UNIST_CODE_SUCCESS, 1.0, L"");
     return 0;
 }
 

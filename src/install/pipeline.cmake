@@ -9,4 +9,4 @@ add_library(lumora_install_pipeline STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UnInstaller.cpp
 )
 target_include_directories(lumora_install_pipeline PUBLIC ${LUMORA_SRC_DIR})
-target_link_libraries(lumora_install_pipeline PUBLIC lumora_utils lumora_settings)
+target_link_libraries(lumora_install_pipeline PUBLIC lumora_utils lumora_download)

@@ -1,6 +1,6 @@
 # The download-and-install sequencer and its probe tool.
 add_library(lumora_install_sequencer STATIC ${CMAKE_CURRENT_LIST_DIR}/CDownloadInstaller.cpp)
-target_link_libraries(lumora_install_sequencer PUBLIC lumora_install_pipeline lumora_download)
+target_link_libraries(lumora_install_sequencer PUBLIC lumora_install_pipeline lumora_download lumora_settings)
 
 # Drives the whole sequence the way the main window does, without a window,
 # and prints every report; see the file's head for its switches.

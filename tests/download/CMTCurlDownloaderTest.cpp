@@ -1,7 +1,6 @@
 #include "DownloadServers.h"
 #include "ReportRecorder.h"
 
-#include "app/InstallerConfig.h"
 #include "download/AddressText.h"
 #include "download/CMTCurlDownloader.h"
 #include "support/LogCapture.h"
@@ -276,15 +275,16 @@ INSTANTIATE_TEST_SUITE_P(FaultServer, MultiPartFailure, testing::ValuesIn(kFailu
 
 TEST(CMTCurlDownloader, WithoutHttpLibraryEveryRunFails)
 {
-    InstallerConfig& config = InstallerConfig::Instance();
-    config.HttpLibraryReady = false;
     TestSupport::TestTempDir dir;
     std::string token;
+    const std::wstring address = FaultUrl(L"", L"x/p.exe", &token);
+    const std::wstring destination = dir / L"p.exe";
     ReportRecorder recorder;
-    recorder.Run(MultiPart(FaultUrl(L"", L"x/p.exe", &token), dir / L"p.exe"));
+    recorder.Run([&](const StatusCallback& callback) {
+        return std::make_unique<CMTCurlDownloader>(callback, address.c_str(), destination.c_str(), false);
+    });
     recorder.RunAgain();
     recorder.Release();
-    config.HttpLibraryReady = true;
     EXPECT_EQ((std::vector<int>{1001, 1004, 1001, 1004}), recorder.Codes());
     EXPECT_TRUE(RequestLog(token).empty());
 }

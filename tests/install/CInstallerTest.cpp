@@ -4,7 +4,6 @@
 #include "FakeExecutable.h"
 #include "ReportRecorder.h"
 #include "ScriptText.h"
-#include "app/InstallerConfig.h"
 #include "install/CInstaller.h"
 #include "support/TestFiles.h"
 #include "support/TestTempDir.h"
@@ -33,11 +32,8 @@ const Report kInstalling = {2002, 0.0, L""};
 
 class PackageRun : public ::testing::Test {
 protected:
-    ~PackageRun() override { InstallerConfig::Instance().InstCmd = savedInstCmd_; }
-
     void SetUp() override
     {
-        InstallerConfig::Instance().InstCmd.clear();
         ASSERT_TRUE(package_.Placed());
         installer_.reset(new CInstaller(recorder_.Callback(), L"\"" + package_.Path() + L"\"", installDir_, true,
                                         false, true));
@@ -59,7 +55,6 @@ protected:
         return Reports(all.begin() + static_cast<long>(before), all.end());
     }
 
-    std::wstring savedInstCmd_ = InstallerConfig::Instance().InstCmd;
     TestSupport::TestTempDir dir_;
     std::wstring installDir_ = MadeDir(dir_ / L"Lumora Install Folder");
     FakeExecutable package_{L"fake_package", installDir_ + L"\\__Package_Lumora.exe"};
@@ -68,7 +63,7 @@ protected:
 };
 TEST_F(PackageRun, PackageGetsEverySwitchAndQuoteAndInstallsTheProduct)
 {
-    InstallerConfig::Instance().InstCmd = L"-channel=\"beta 2\" /Q";
+    installer_->SetExtraArguments(L"-channel=\"beta 2\" /Q");
     installer_->SetLanguage(L"zh-CN");
     Reports reports = Run("install " + Utils::ToNarrow(TestSupport::BinDir(), 65001) + "\n");
     EXPECT_EQ(reports, (Reports{kStarted, kInstalling, {2003, 1.0, L""}}));
