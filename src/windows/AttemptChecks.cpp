@@ -1,4 +1,4 @@
-#include "InstallAttempt.h"
+#include "AttemptChecks.h"
 
 #include "Utils/FileSystem.h"
 #include "Utils/HardDiskManager.h"

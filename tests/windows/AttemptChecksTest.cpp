@@ -1,7 +1,7 @@
 // The checks before an install attempt, in their order, with the platform
 // calls steered; and the real calls once on the prefix's own drive.
 
-#include "windows/InstallAttempt.h"
+#include "windows/AttemptChecks.h"
 
 #include "support/TestTempDir.h"
 
@@ -44,7 +44,7 @@ struct Host {
     }
 };
 
-TEST(InstallAttempt, VerdictsInTheirOrder)
+TEST(AttemptChecks, VerdictsInTheirOrder)
 {
     struct Case {
         const char* name;
@@ -76,7 +76,7 @@ TEST(InstallAttempt, VerdictsInTheirOrder)
     }
 }
 
-TEST(InstallAttempt, NoFolderIsMadeWhileTheProductRuns)
+TEST(AttemptChecks, NoFolderIsMadeWhileTheProductRuns)
 {
     Host host;
     host.running = {L"lumora.exe"};
@@ -84,7 +84,7 @@ TEST(InstallAttempt, NoFolderIsMadeWhileTheProductRuns)
     EXPECT_EQ((std::vector<std::wstring>{L"running Lumora_un_asa.exe", L"running lumora.exe"}), host.calls);
 }
 
-TEST(InstallAttempt, RealHostCreatesTheFolderAndMeasuresItsDrive)
+TEST(AttemptChecks, RealHostCreatesTheFolderAndMeasuresItsDrive)
 {
     TestSupport::TestTempDir dir;
     std::wstring folder = dir / L"新 文件夹\\Apps\\Lumora";
