@@ -5,10 +5,30 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
 using TestSupport::LogCapture;
+
+// Runs work on a helper thread and waits for it a bounded time: a wait that
+// never ends fails the test instead of stalling the run (the helper is then
+// left behind, blocked, until the process ends).
+bool FinishesWithin(DWORD ms, std::function<void()> work)
+{
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread([work, done] {
+        work();
+        *done = true;
+    }).detach();
+    for (DWORD waited = 0; waited < ms && !*done; waited += 20) ::Sleep(20);
+    return *done;
+}
+
+uintptr_t NoThread(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*) { return 0; }
 
 TEST(Thread, RunsOnlyAfterResumeAndExitsWithZero)
 {
@@ -94,6 +114,98 @@ TEST(Thread, DebuggerNames)
     EXPECT_EQ(std::wstring(description), L"t" + std::to_wstring(thread.Id()));
     ::LocalFree(description);
     thread.Resume();
+}
+
+TEST(Thread, NeverResumedObjectGoesAwayWithoutRunningItsBody)
+{
+    std::atomic<bool> ran{false};
+    LogCapture log;
+    auto* thread = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            ran = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    ASSERT_NE(thread->NativeHandle(), nullptr);
+    EXPECT_TRUE(FinishesWithin(10000, [thread] { delete thread; }))
+        << "destroying an object whose thread was never resumed waits forever";
+    EXPECT_FALSE(ran) << "an abandoned thread must not run its body";
+    EXPECT_EQ(log.Matching(L"THREAD BEGIN").size(), 0u);
+    EXPECT_EQ(log.Matching(L"THREAD ABANDONED").size(), 1u);
+}
+
+TEST(Thread, JoinFromItsOwnBodyIsRefusedAndLogged)
+{
+    LogCapture log;
+    std::atomic<bool> returnedFromJoin{false};
+    // The body reaches its own object once the creator has published it.
+    std::atomic<Utils::Thread*> published{nullptr};
+    Utils::Thread* self = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            while (!published.load()) ::Sleep(1);
+            published.load()->Join();
+            returnedFromJoin = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    published = self;
+    ASSERT_TRUE(self->Resume());
+    const bool joined = FinishesWithin(10000, [self] { self->Join(); });
+    EXPECT_TRUE(joined) << "a Join from the thread's own body waited for itself";
+    EXPECT_TRUE(returnedFromJoin);
+    EXPECT_EQ(log.Matching(L"THREAD JOIN REFUSED").size(), 1u);
+    if (joined) delete self;  // otherwise it is stuck for good: leave it
+}
+
+TEST(Thread, DestroyedFromItsOwnBodyFinishesTheBody)
+{
+    LogCapture log;
+    std::atomic<Utils::Thread*> published{nullptr};
+    std::atomic<bool> finished{false};
+    auto* thread = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            while (!published.load()) ::Sleep(1);
+            delete published.load();
+            finished = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    published = thread;
+    ASSERT_TRUE(thread->Resume());
+    for (int i = 0; i < 500 && !finished; ++i) ::Sleep(20);
+    EXPECT_TRUE(finished) << "the body did not get past destroying its own object";
+    EXPECT_EQ(log.Matching(L"THREAD DESTROYED FROM ITS OWN BODY").size(), 1u);
+}
+
+TEST(Thread, AnExceptionEndsTheBodyNotTheProcess)
+{
+    LogCapture log;
+    {
+        Utils::Thread thread([](void*) -> uint32_t { throw std::runtime_error("package gone"); }, nullptr, L"ABDEF");
+        ASSERT_TRUE(thread.Resume());
+    }
+    EXPECT_EQ(log.Matching(L"THREAD EXCEPTION package gone").size(), 1u);
+    EXPECT_EQ(log.Matching(L"THREAD END").size(), 1u);
+}
+
+TEST(Thread, WithoutAPlatformThreadNothingRunsAndNothingWaits)
+{
+    std::atomic<bool> ran{false};
+    Utils::Thread::SetCreatorForTesting(&NoThread);
+    auto* thread = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            ran = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    Utils::Thread::SetCreatorForTesting(nullptr);
+    EXPECT_EQ(thread->NativeHandle(), nullptr);
+    EXPECT_FALSE(thread->Resume()) << "the owner must learn that nothing will run";
+    EXPECT_TRUE(FinishesWithin(10000, [thread] {
+        thread->Join();
+        delete thread;
+    }));
+    EXPECT_FALSE(ran);
 }
 
 TEST(Exception, KeepsItsMessageInTheAnsiCodePage)
