@@ -206,7 +206,9 @@ protected:
         return attempt;
     }
 
-    // Runs one attempt to its final report and destroys the sequencer.
+    // Runs one attempt to its final report and destroys the sequencer. Once
+    // the attempt has ended, success or failure, none of its package files
+    // may be left, before the sequencer goes away as well as after.
     std::vector<Report> RunAttempt(const std::wstring& url, const std::wstring& oldUninstaller = std::wstring())
     {
         ReportRecorder recorder;
@@ -215,7 +217,10 @@ protected:
             sequencer.Init(Attempt(url, oldUninstaller));
             sequencer.Start();
             WaitForFinal(recorder);
+            EXPECT_EQ(LeftAfterAWhile(PackageFilesIn(installDir_)), std::vector<std::wstring>())
+                << "left behind by a finished attempt";
         }
+        EXPECT_EQ(ExistingOf(PackageFilesIn(installDir_)), std::vector<std::wstring>());
         return recorder.Reports();
     }
 
@@ -259,8 +264,6 @@ TEST_F(SequencerTest, CleanInstallDownloadsRunsThePackageQuotedAndRemovesIt)
         TestSupport::LogCapture log;
         auto reports = RunAttempt(ServePackage());
         EXPECT_EQ(CodeSequence(reports), (std::vector<int32_t>{1001, 1003, 2001, 2002, 3000, 2002, 2003}));
-        EXPECT_EQ(ExistingOf(PackageFilesIn(installDir_)), std::vector<std::wstring>())
-            << "the package is deleted after the install";
         EXPECT_TRUE(FileExists(installDir_ + L"\\lumora.exe"));
 
         const std::string package = Utils::ToNarrow(PackageIn(installDir_), CP_UTF8);
@@ -376,7 +379,6 @@ TEST_F(SequencerTest, FailedDownloadLeavesNeitherPartialNorPartFiles)
                                     return r.range.rfind("bytes=", 0) == 0 && r.range.rfind("bytes=0-", 0) != 0;
                                 }))
             << "no transfer resumed from a partial file";
-        EXPECT_EQ(ExistingOf(PackageFilesIn(installDir_)), std::vector<std::wstring>());
     }
 }
 
@@ -390,7 +392,6 @@ TEST_F(SequencerTest, DigestMismatchRepeatsTheDownloadOnceWithTheSameAddress)
         auto reports = RunAttempt(url);
         EXPECT_EQ(CodeSequence(reports), (std::vector<int32_t>{1001, 1006, 1005, 1001, 1006, 1004}))
             << ::testing::PrintToString(reports);
-        EXPECT_EQ(ExistingOf(PackageFilesIn(installDir_)), std::vector<std::wstring>());
 
         // Both runs fetched the whole file from where the address asked for
         // leads: the address redirected to its digest folder.
