@@ -13,12 +13,12 @@ bool UnderCi();
 }  // namespace TestSupport
 
 // Use in SetUp or in a test body: returns from it when the service is missing.
-#define LUMORA_REQUIRE_SERVICE(available, what)                                                     \
-    do {                                                                                           \
-        if (!(available)) {                                                                        \
-            if (::TestSupport::UnderCi()) {                                                        \
-                FAIL() << what << " is not running under CI";                                      \
-            }                                                                                      \
-            GTEST_SKIP() << what << " is started by tools/run-tests.sh";                           \
-        }                                                                                          \
+#define LUMORA_REQUIRE_SERVICE(available, what)                            \
+    do {                                                                  \
+        if (!(available)) {                                               \
+            if (::TestSupport::UnderCi()) {                               \
+                FAIL() << "missing under CI: " << what;                   \
+            }                                                             \
+            GTEST_SKIP() << "missing (tools/run-tests.sh starts it): " << what; \
+        }                                                                 \
     } while (0)
