@@ -1,34 +1,18 @@
 #include "Utils/Exception.h"
 #include "Utils/Thread.h"
 #include "support/LogCapture.h"
+#include "support/ThreadChecks.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
-#include <memory>
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
+using TestSupport::FinishesWithin;
 using TestSupport::LogCapture;
 
-// Runs work on a helper thread and waits for it a bounded time: a wait that
-// never ends fails the test instead of stalling the run (the helper is then
-// left behind, blocked, until the process ends).
-bool FinishesWithin(DWORD ms, std::function<void()> work)
-{
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread([work, done] {
-        work();
-        *done = true;
-    }).detach();
-    for (DWORD waited = 0; waited < ms && !*done; waited += 20) ::Sleep(20);
-    return *done;
-}
-
-uintptr_t NoThread(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*) { return 0; }
 
 TEST(Thread, RunsOnlyAfterResumeAndExitsWithZero)
 {
@@ -191,14 +175,16 @@ TEST(Thread, AnExceptionEndsTheBodyNotTheProcess)
 TEST(Thread, WithoutAPlatformThreadNothingRunsAndNothingWaits)
 {
     std::atomic<bool> ran{false};
-    Utils::Thread::SetCreatorForTesting(&NoThread);
-    auto* thread = new Utils::Thread(
-        [&](void*) -> uint32_t {
-            ran = true;
-            return 0;
-        },
-        nullptr, L"ABDEF");
-    Utils::Thread::SetCreatorForTesting(nullptr);
+    Utils::Thread* thread = nullptr;
+    {
+        TestSupport::NoNewThreads none;
+        thread = new Utils::Thread(
+            [&](void*) -> uint32_t {
+                ran = true;
+                return 0;
+            },
+            nullptr, L"ABDEF");
+    }
     EXPECT_EQ(thread->NativeHandle(), nullptr);
     EXPECT_FALSE(thread->Resume()) << "the owner must learn that nothing will run";
     EXPECT_TRUE(FinishesWithin(10000, [thread] {

@@ -8,7 +8,6 @@
 #include "ReportRecorder.h"
 #include "Utils/FileSystem.h"
 #include "Utils/TextConvert.h"
-#include "Utils/Thread.h"
 #include "Utils/UniqueResource.h"
 #include "download/DownloadServers.h"
 #include "install/CDownloadInstaller.h"
@@ -17,6 +16,7 @@
 #include "support/ServiceCheck.h"
 #include "support/TestFiles.h"
 #include "support/TestTempDir.h"
+#include "support/ThreadChecks.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
@@ -25,10 +25,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -38,6 +36,7 @@ using InstallTest::Report;
 using InstallTest::ReportRecorder;
 using TestSupport::BinDir;
 using TestSupport::FileExists;
+using TestSupport::FinishesWithin;
 using TestSupport::TestTempDir;
 
 const int kFinalCodes[] = {2003, 2004, 1004, 5004, 5005};
@@ -97,22 +96,6 @@ size_t CountOf(const std::vector<Report>& reports, int32_t code)
     return static_cast<size_t>(
         std::count_if(reports.begin(), reports.end(), [code](const Report& r) { return r.code == code; }));
 }
-
-// Runs work on a helper thread and waits a bounded time for it: a call that
-// never returns fails the test instead of stalling the run (the helper is
-// then left behind until the process ends).
-bool FinishesWithin(DWORD ms, std::function<void()> work)
-{
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread([work, done] {
-        work();
-        *done = true;
-    }).detach();
-    for (DWORD waited = 0; waited < ms && !*done; waited += 20) ::Sleep(20);
-    return *done;
-}
-
-uintptr_t NoThread(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*) { return 0; }
 
 // The stand-in product, running as "lumora.exe" until it is told to stop.
 class RunningProduct {
@@ -243,6 +226,32 @@ protected:
         ::DeleteFileW((copy + L".cmdline").c_str());
         TestSupport::WriteBytes(copy + L".script", uninstallScript);
         return old_->Path();
+    }
+
+    // "-insnew" on and an older version registered, so the attempt waits for
+    // the product first. On the heap: a test that finds it hanging leaves it.
+    CDownloadInstaller* NewSequencerBehindTheProduct(const StatusCallback& owner)
+    {
+        settings_.insNew = true;
+        const std::wstring oldUninstaller = InstallOldVersion("uninstall\nout State=Success\\r\\n\n");
+        auto* sequencer = new CDownloadInstaller(owner, settings_);
+        sequencer->Init(Attempt(ServePackage(), oldUninstaller));
+        return sequencer;
+    }
+
+    // The stand-in product, running from a folder of its own.
+    std::unique_ptr<RunningProduct> StartProduct()
+    {
+        Utils::CreateDirectories(temp_ / L"running");
+        return std::make_unique<RunningProduct>(temp_ / L"running");
+    }
+
+    // False, with a failure, when Start does not return at once.
+    static bool StartsAtOnce(CDownloadInstaller* sequencer)
+    {
+        if (FinishesWithin(5000, [sequencer] { sequencer->Start(); })) return true;
+        ADD_FAILURE() << "Start waited for the product on the caller's thread";
+        return false;
     }
 
     SequencerSettings settings_;
@@ -548,53 +557,38 @@ TEST_F(SequencerTest, DestroyedMidInstallLeavesNoPackage)
 
 TEST_F(SequencerTest, InsNewWaitsForTheProductOnAWorkerNotOnTheCaller)
 {
-    settings_.insNew = true;
     PackageScript(InstallScript());
-    const std::wstring oldUninstaller = InstallOldVersion("uninstall\nout State=Success\\r\\n\n");
-    Utils::CreateDirectories(temp_ / L"running");
-    RunningProduct product(temp_ / L"running");
-    ASSERT_EQ(CDownloadInstaller::FindProcessId(L"lumora.exe"), product.Id());
+    auto product = StartProduct();
+    ASSERT_EQ(CDownloadInstaller::FindProcessId(L"lumora.exe"), product->Id());
     EXPECT_EQ(CDownloadInstaller::FindProcessId(L"LUMORA.EXE"), 0u) << "names compare exactly";
 
     ReportRecorder recorder;
     StatusCallback record = recorder.Callback();
     std::atomic<int> uninstallWhileRunning{0};
-    CDownloadInstaller sequencer(
-        [&](int32_t code, double progress, const wchar_t* text) {
-            if (code == 5002 && !product.Ended()) ++uninstallWhileRunning;
-            record(code, progress, text);
-        },
-        settings_);
-    sequencer.Init(Attempt(ServePackage(), oldUninstaller));
-    const bool returned = FinishesWithin(5000, [&] { sequencer.Start(); });
-    EXPECT_TRUE(returned) << "Start waited for the product on the caller's thread";
-    EXPECT_FALSE(product.Ended());
+    CDownloadInstaller* sequencer = NewSequencerBehindTheProduct([&](int32_t code, double progress, const wchar_t* text) {
+        if (code == 5002 && !product->Ended()) ++uninstallWhileRunning;
+        record(code, progress, text);
+    });
+    const bool returned = StartsAtOnce(sequencer);
+    EXPECT_FALSE(product->Ended());
     ::Sleep(1000);
     EXPECT_TRUE(recorder.Reports().empty()) << "the uninstall began while the product was running";
 
-    product.Stop();  // the user closes the product
+    product->Stop();  // the user closes the product
     WaitForFinal(recorder);
     EXPECT_EQ(CodeSequence(recorder.Reports()).back(), 2003);
     EXPECT_EQ(uninstallWhileRunning, 0);
-    if (!returned) ::Sleep(2000);
+    if (returned) delete sequencer;
 }
 
 TEST_F(SequencerTest, DestroyingTheSequencerEndsTheWaitForTheProduct)
 {
-    settings_.insNew = true;
-    const std::wstring oldUninstaller = InstallOldVersion("uninstall\nout State=Success\\r\\n\n");
-    Utils::CreateDirectories(temp_ / L"running");
-    RunningProduct product(temp_ / L"running");
+    auto product = StartProduct();
     ReportRecorder recorder;
-    auto* sequencer = new CDownloadInstaller(recorder.Callback(), settings_);
-    sequencer->Init(Attempt(ServePackage(), oldUninstaller));
-    if (!FinishesWithin(5000, [sequencer] { sequencer->Start(); })) {
-        ADD_FAILURE() << "Start waited for the product on the caller's thread";
-        product.Stop();
-        return;
-    }
+    CDownloadInstaller* sequencer = NewSequencerBehindTheProduct(recorder.Callback());
+    if (!StartsAtOnce(sequencer)) return;  // the product ends it, and the test leaves it
     EXPECT_TRUE(FinishesWithin(5000, [sequencer] { delete sequencer; })) << "the wait outlived its sequencer";
-    EXPECT_FALSE(product.Ended());
+    EXPECT_FALSE(product->Ended());
     EXPECT_TRUE(recorder.Reports().empty());
     EXPECT_FALSE(FileExists(UninstallerCopy() + L".cmdline")) << "the uninstaller ran after all";
 }
@@ -603,21 +597,15 @@ TEST_F(SequencerTest, DestroyingTheSequencerEndsTheWaitForTheProduct)
 
 TEST_F(SequencerTest, AWaitThatCannotStartEndsWithTheUninstallFailure)
 {
-    settings_.insNew = true;
-    const std::wstring oldUninstaller = InstallOldVersion("uninstall\nout State=Success\\r\\n\n");
-    Utils::CreateDirectories(temp_ / L"running");
-    RunningProduct product(temp_ / L"running");
+    auto product = StartProduct();
     ReportRecorder recorder;
-    auto* sequencer = new CDownloadInstaller(recorder.Callback(), settings_);
-    sequencer->Init(Attempt(ServePackage(), oldUninstaller));
-    Utils::Thread::SetCreatorForTesting(&NoThread);
-    const bool returned = FinishesWithin(5000, [sequencer] { sequencer->Start(); });
-    Utils::Thread::SetCreatorForTesting(nullptr);
-    if (!returned) {
-        ADD_FAILURE() << "Start waited for the product on the caller's thread";
-        product.Stop();
-        return;
+    CDownloadInstaller* sequencer = NewSequencerBehindTheProduct(recorder.Callback());
+    bool returned = false;
+    {
+        TestSupport::NoNewThreads none;
+        returned = StartsAtOnce(sequencer);
     }
+    if (!returned) return;
     EXPECT_TRUE(recorder.WaitFor({5004}, 0, 5000)) << "the attempt never ends";
     const auto reports = recorder.Reports();
     ASSERT_EQ(reports.size(), 1u) << ::testing::PrintToString(reports);
