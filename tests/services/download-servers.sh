@@ -106,10 +106,14 @@ if [[ ${LUMORA_DL_LIB_ONLY:-} != 1 ]]; then
   # 1 MiB - 1 and 1 MiB: the shortest length refused and accepted; 2 MiB (the
   # fault server's default length) and 3 MiB for
   # ordinary runs; 15 MiB, 25 MiB and 25 MiB + 1 for the range splits.
-  lumora_dl_packages "$LUMORA_DL_PACKAGES" 1048575 1048576 2097152 3145728 15728640 26214400 26214401 ||
+  # A server that does not come up ends the sourcing with a failure: the
+  # runner stops rather than let the suites that need it skip or fail apart.
+  lumora_dl_packages "$LUMORA_DL_PACKAGES" 1048575 1048576 2097152 3145728 15728640 26214400 26214401 || {
     echo "download packages could not be generated" >&2
-  lumora_dl_start_nginx "$LUMORA_DL_PACKAGES"
-  lumora_dl_start_fault "$LUMORA_DL_PACKAGES"
+    return 1
+  }
+  lumora_dl_start_nginx "$LUMORA_DL_PACKAGES" || return 1
+  lumora_dl_start_fault "$LUMORA_DL_PACKAGES" || return 1
   # Nobody listens here: connections are refused.
   LUMORA_CLOSED_PORT=$(lumora_dl_free_port)
   export LUMORA_CLOSED_PORT
