@@ -123,9 +123,7 @@ void ChildProcess::DiscardOutput()
 
 void ChildProcess::WaitForExit()
 {
-    if (!process_) return;
-    PipeDrain outputDrain(outputPipe_.ReadEnd());
-    ::WaitForSingleObject(process_.Get(), INFINITE);
+    if (process_) ::WaitForSingleObject(process_.Get(), INFINITE);
 }
 
 DWORD ChildProcess::ExitCode() const

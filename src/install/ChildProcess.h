@@ -53,7 +53,8 @@ public:
     // Reads the output to its end as ReadLines does, and discards it.
     void DiscardOutput();
 
-    // Waits without a time limit for the child, discarding what it still writes.
+    // Waits without a time limit for the child; its output has been read to
+    // the end before (ReadLines, DiscardOutput), so it cannot block on it.
     void WaitForExit();
     // The child's exit code; STILL_ACTIVE (259) while it runs.
     DWORD ExitCode() const;

@@ -126,7 +126,9 @@ TEST_F(UninstallRun, FailAndErrorAreUninstallFailures)
 
 TEST_F(UninstallRun, CarelessUninstallerStillGetsTheOutcomeItWrote)
 {
-    const std::string padding(40, '.');
+    // 60 lines in one write, after which the uninstaller ends at once.
+    std::string burst;
+    for (int i = 0; i < 60; ++i) burst += "Progress=0.25" + std::string(40, '.') + "\\n";
     struct Row {
         const char* name;
         std::string script;
@@ -137,12 +139,11 @@ TEST_F(UninstallRun, CarelessUninstallerStillGetsTheOutcomeItWrote)
         {"Error= cut inside its key", "out Err\nout or=files in use\\n\nout State=Success\\n\n",
          {{5005, 0.0, L"files in use"}}},
         {"final word without its LF at the end", "out State=Fa\nout il\n", {kFailed}},
-        {"burst still in the pipe when the uninstaller ends",
-         "flood 60 Progress=0.25" + padding + "\\n\nput State=Fail\\n\n",
+        {"burst still in the pipe when the uninstaller ends", "put " + burst + "State=Fail\\n\n",
          [] {
-             Reports burst(60, Report{5002, 0.25, L""});
-             burst.push_back(kFailed);
-             return burst;
+             Reports reports(60, Report{5002, 0.25, L""});
+             reports.push_back(kFailed);
+             return reports;
          }()},
         {"ends without a final word, exit code 0", "out Progress=0.5\\n\nexit 0\n", {{5002, 0.5, L""}, {5003, 1.0, L""}}},
         {"ends without a final word, exit code 2", "out Progress=0.5\\n\nexit 2\n", {{5002, 0.5, L""}, kFailed}},
