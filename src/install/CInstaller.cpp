@@ -3,7 +3,6 @@
 #include "OutputLines.h"
 #include "app/DiagnosticLog.h"
 
-
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
 using OutputProtocol::SetReport;
@@ -143,7 +142,8 @@ uint32_t CInstaller::Run()
     run.Guard([&] {
         callback_(IST_CODE_START, 0.0, L"");
         callback_(IST_CODE_PROGRESS, 0.0, L"");
-        run.Execute(commandLine_, state_.codePage, [this](const std::wstring& line) { return Parse(line, state_); });
+        run.Execute(commandLine_, state_.codePage,
+                    [this](const std::wstring& line) { return Parse(line, state_); });
     });
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "OutputLines.h"
 #include "Utils/Exception.h"
 
+#include <algorithm>
 #include <cstring>
 
 ChildProcess::ChildProcess() { std::memset(commandLine_, 0, sizeof(commandLine_)); }
@@ -83,17 +84,17 @@ void ChildProcess::ReadToEnd(const ByteSink& take)
             leftByChild = available;
         }
         if (ended) {
-            if (leftByChild == 0) return;
-            available = available < leftByChild ? available : leftByChild;
+            available = std::min(available, leftByChild);
+            if (available == 0) return;
         }
         if (available == 0) {
             ::WaitForSingleObject(process_.Get(), kIdleWaitMs);
             continue;
         }
         DWORD got = 0;
-        DWORD want = available < sizeof(buffer) ? available : static_cast<DWORD>(sizeof(buffer));
+        DWORD want = std::min(available, static_cast<DWORD>(sizeof(buffer)));
         if (!::ReadFile(outputPipe_.ReadEnd(), buffer, want, &got, nullptr)) return;
-        if (ended) leftByChild -= got < leftByChild ? got : leftByChild;
+        if (ended) leftByChild -= std::min(got, leftByChild);
         take(buffer, got);
     }
 }

@@ -24,10 +24,10 @@
 class DriverRun {
 public:
     struct Codes {
-        int32_t success;              // ended without a final word, exit code 0: (success, 1.0, "")
-        int32_t failure;              // ended without a final word otherwise: (failure, 0.0, failureText)
+        int32_t success;  // ended without a final word, exit code 0: (success, 1.0, "")
+        int32_t failure;  // ended without a final word otherwise: (failure, 0.0, failureText)
         const wchar_t* failureText;
-        int32_t notStarted;           // cannot start, or stopped by a fault: (notStarted, 2.0, "")
+        int32_t notStarted;  // cannot start, or stopped by a fault: (notStarted, 2.0, "")
     };
     // What one decoded line asks for (see OutputProtocol::InterpretChunk).
     using Interpreter = std::function<std::vector<OutputProtocol::LineOutcome>(const std::wstring& line)>;

@@ -5,7 +5,6 @@
 
 #include <shlwapi.h>
 
-
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
 using OutputProtocol::SetReport;
@@ -42,7 +41,8 @@ const KeyRule<int32_t> kUninstallerRules[] = {
 
 const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
 
-const DriverRun::Codes kUninstallerCodes = {UNIST_CODE_SUCCESS, UNIST_CODE_ERROR, L"安装包卸载失败", UNIST_CODE_FAIL};
+const DriverRun::Codes kUninstallerCodes = {UNIST_CODE_SUCCESS, UNIST_CODE_ERROR, L"安装包卸载失败",
+                                           UNIST_CODE_FAIL};
 
 bool ConsoleUserIsAdmin()
 {

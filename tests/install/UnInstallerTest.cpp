@@ -145,7 +145,8 @@ TEST_F(UninstallRun, CarelessUninstallerStillGetsTheOutcomeItWrote)
              reports.push_back(kFailed);
              return reports;
          }()},
-        {"ends without a final word, exit code 0", "out Progress=0.5\\n\nexit 0\n", {{5002, 0.5, L""}, {5003, 1.0, L""}}},
+        {"ends without a final word, exit code 0", "out Progress=0.5\\n\nexit 0\n",
+         {{5002, 0.5, L""}, {5003, 1.0, L""}}},
         {"ends without a final word, exit code 2", "out Progress=0.5\\n\nexit 2\n", {{5002, 0.5, L""}, kFailed}},
         {"crash in the middle of a line", "put Progress=0.5\\nState=Succ\ncrash\n", {{5002, 0.5, L""}, kFailed}},
     };
@@ -210,7 +211,8 @@ TEST_F(UninstallRun, ExceptionInTheWorkerIsLoggedAndEndsTheRunAsAFailure)
     hook_ = [](int code, double progress) {
         if (code == UNIST_CODE_PROGRESS && progress == 0.5) throw std::runtime_error("receiver broke");
     };
-    EXPECT_EQ(Run("out Progress=0.5\\n\nflood 2000 Progress=0.1" + std::string(500, '.') + "\\n\nout State=Success\\n\n"),
+    EXPECT_EQ(Run("out Progress=0.5\\n\nflood 2000 Progress=0.1" + std::string(500, '.') +
+                  "\\n\nout State=Success\\n\n"),
               (Reports{kUninstalling, {5004, 2.0, L""}}));
     EXPECT_EQ(log.Matching(L"receiver broke").size(), 1u);
 }

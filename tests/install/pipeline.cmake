@@ -15,7 +15,8 @@ set(install_helpers ${CMAKE_CURRENT_LIST_DIR}/FakeExecutable.cpp ${CMAKE_CURRENT
     ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp)
 
 lumora_add_test(install_child_process_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChildProcessTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeProductTest.cpp ${install_helpers}
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChildProcessTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeProductTest.cpp
+          ${install_helpers}
   LIBS lumora_install_pipeline DEPENDS ${install_fakes} TIMEOUT 180)
 lumora_add_test(install_protocol_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/OutputLinesTest.cpp ${CMAKE_CURRENT_LIST_DIR}/OutputProtocolTest.cpp
