@@ -154,8 +154,7 @@ TEST_F(PackageRun, CarelessPackageStillGetsTheOutcomeItWrote)
     // "out" makes one read of each write, so a line split over two "out"s is
     // cut by a read boundary; "put" and "flood" leave the reads to the pipe.
     // 60 lines in one write, after which the package ends at once.
-    std::string burst;
-    for (int i = 0; i < 60; ++i) burst += "Progress=0.25" + std::string(40, '.') + "\\n";
+    const std::string burst = InstallTest::RepeatedLines("Progress=0.25" + std::string(40, '.'), 60);
     struct Row {
         const char* name;
         std::string script;

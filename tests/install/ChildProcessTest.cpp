@@ -5,6 +5,7 @@
 // on a helper thread with a bound, so a runner that hangs fails the case.
 #include "FakeExecutable.h"
 #include "LingeringChild.h"
+#include "ScriptText.h"
 #include "install/ChildProcess.h"
 #include "install/OutputLines.h"
 #include "Utils/Exception.h"
@@ -120,9 +121,8 @@ TEST_F(ChildProcessTest, OutputStillInThePipeWhenTheChildEndsIsRead)
 {
     // One write of 100 lines without waiting for the reader, then the child
     // ends at once: nearly all of it is still in the pipe by then.
-    std::string burst;
-    for (int i = 0; i < 100; ++i) burst += "Progress=0.25 and some padding\\n";
-    ASSERT_TRUE(ReadLines("put " + burst + "Error=late\\n\n"));
+    ASSERT_TRUE(ReadLines("put " + InstallTest::RepeatedLines("Progress=0.25 and some padding", 100) +
+                          "Error=late\\n\n"));
     ASSERT_EQ(lines_.size(), 101u);
     EXPECT_EQ(lines_.back(), L"Error=late");
 }

@@ -6,6 +6,7 @@
 #include "FakeExecutable.h"
 #include "LingeringChild.h"
 #include "ReportRecorder.h"
+#include "ScriptText.h"
 #include "install/CInstaller.h"
 #include "install/UnInstaller.h"
 #include "Utils/TextConvert.h"
@@ -127,8 +128,7 @@ TEST_F(UninstallRun, FailAndErrorAreUninstallFailures)
 TEST_F(UninstallRun, CarelessUninstallerStillGetsTheOutcomeItWrote)
 {
     // 60 lines in one write, after which the uninstaller ends at once.
-    std::string burst;
-    for (int i = 0; i < 60; ++i) burst += "Progress=0.25" + std::string(40, '.') + "\\n";
+    const std::string burst = InstallTest::RepeatedLines("Progress=0.25" + std::string(40, '.'), 60);
     struct Row {
         const char* name;
         std::string script;
