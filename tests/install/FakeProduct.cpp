@@ -1,7 +1,8 @@
 // Stand-in for the installed product "lumora.exe": records its command line
-// in "<own path>.cmdline" and its process id in "<own path>.pid", and keeps running until a file "<own path>.stop"
-// appears. A "-lifetime=MS" switch (default two minutes) bounds its life, so
-// a test that forgets it leaves nothing behind for long.
+// in "<own path>.cmdline" and its process id in "<own path>.pid", and keeps
+// running until a file "<own path>.stop" appears. A "-lifetime=MS" switch
+// (default two minutes) bounds its life, so a test that forgets it leaves
+// nothing behind for long.
 #include "FakeScript.h"
 #include "Utils/TextConvert.h"
 #include "support/TestFiles.h"
