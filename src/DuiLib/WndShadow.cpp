@@ -85,15 +85,19 @@ void CWndShadow::Create(HWND parent)
     HWND shadow = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClass, nullptr, WS_POPUPWINDOW,
                                     CW_USEDEFAULT, 0, 0, 0, parent, nullptr, ProcessState().instance, nullptr);
     if (!shadow) return;
-    shadow_ = shadow;
-    parent_ = parent;
     if (listed) {
         ShadowRegistry::SetShadow(parent, this);
     } else {
         auto former = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndShadow::ParentProc)));
+        if (!former) {
+            ::DestroyWindow(shadow);
+            return;
+        }
         ShadowRegistry::Add(parent, this, former);
     }
+    shadow_ = shadow;
+    parent_ = parent;
 
     LONG style = ::GetWindowLongW(parent, GWL_STYLE);
     if (!(style & WS_VISIBLE)) {

@@ -11,6 +11,7 @@
 #include "DuiLib/WndShadow.h"
 #include "ScreenCapture.h"
 #include "ToolkitSkinTree.h"
+#include "support/MessagePump.h"
 #include "support/ProcessRunner.h"
 #include "support/TestFiles.h"
 #include "support/TestTempDir.h"
@@ -32,24 +33,8 @@ using DuiLib::ShadowRegistry;
 
 constexpr int kSkinArchive = 147;
 
-bool PumpUntil(const std::function<bool()>& done, int rounds = 200)
-{
-    for (int round = 0; round < rounds && !done(); ++round) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return done();
-}
-
-void PumpFor(int milliseconds)
-{
-    DWORD start = ::GetTickCount();
-    PumpUntil([start, milliseconds] { return ::GetTickCount() - start >= static_cast<DWORD>(milliseconds); }, 1000);
-}
+using TestSupport::PumpFor;
+using TestSupport::PumpUntil;
 
 RECT WindowBox(HWND hwnd)
 {

@@ -9,6 +9,7 @@
 #include "DuiLib/ScreenCapture.h"
 #include "DuiLib/ToolkitSkinTree.h"
 #include "DuiLib/WndShadow.h"
+#include "support/MessagePump.h"
 #include "support/RealInput.h"
 #include "support/TestFiles.h"
 #include "windows/MessageBoxWnd.h"
@@ -57,18 +58,7 @@ RECT WindowBox(HWND hwnd)
 
 POINT Centre(const RECT& rc) { return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
 
-void PumpFor(int milliseconds)
-{
-    DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < static_cast<DWORD>(milliseconds)) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
+using TestSupport::PumpFor;
 
 // ---- The skin as laid out and drawn without a window -------------------------
 
