@@ -22,6 +22,10 @@ add_library(lumora_duilib STATIC
   ${LUMORA_DUILIB_DIR}/PaintManager.cpp
   ${LUMORA_DUILIB_DIR}/ProgressUI.cpp
   ${LUMORA_DUILIB_DIR}/RenderEngine.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceAnimation.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceButtonUI.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceControls.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceLabelUI.cpp
   ${LUMORA_DUILIB_DIR}/StringTable.cpp
   ${LUMORA_DUILIB_DIR}/TabLayoutUI.cpp
   ${LUMORA_DUILIB_DIR}/TextUI.cpp

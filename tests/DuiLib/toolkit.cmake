@@ -21,3 +21,8 @@ lumora_add_test(duilib_window_tests
   DEPENDS skinview
   DISPLAY TIMEOUT 600)
 lumora_embed_skin(duilib_window_tests)
+
+lumora_add_test(duilib_sequence_tests
+  SOURCES ${TOOLKIT_TEST_DIR}/SequenceAnimationTest.cpp
+  LIBS duilib_test_support)
+lumora_embed_skin(duilib_sequence_tests)

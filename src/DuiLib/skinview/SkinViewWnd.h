@@ -17,6 +17,8 @@ public:
     LPCWSTR ResourceId() const override;
     void OnSkinLoaded() override;
     void OnWindowDestroyed(HWND window) override;
+    // The animation controls, as the installer's windows create them.
+    CControlUI* CreateControl(const std::wstring& elementName) override;
 
 private:
     std::wstring skinFile_;
