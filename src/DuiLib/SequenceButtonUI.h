@@ -4,34 +4,16 @@
 // frame every 60 ms. See SequenceAnimation.h for the frame order.
 
 #include "ButtonUI.h"
-#include "SequenceAnimation.h"
+#include "SequenceControlUI.h"
 
 namespace DuiLib {
 
-class CSequenceButtonUI : public CButtonUI {
+class CSequenceButtonUI : public CSequenceControlUI<CButtonUI> {
 public:
     CSequenceButtonUI();
 
     std::wstring GetClass() const override;
     CControlUI* GetInterface(const std::wstring& name) override;
-    // Starts the timer when the skin asks for autostart.
-    void DoInit() override;
-    void DoEvent(UIEvent& event) override;
-    void SetAttribute(const std::wstring& name, const std::wstring& value) override;
-
-    // Stored as given; the next tick uses it. No repaint.
-    virtual void SetFramePattern(const std::wstring& pattern);
-    virtual std::wstring GetFramePattern() const;
-    virtual void SetFrameCount(int count);
-    virtual int GetFrameCount() const;
-    // Takes effect the next time the timer is started.
-    virtual void SetFramePeriod(int milliseconds);
-    virtual int GetFramePeriod() const;
-
-    const SequenceAnimation& Animation() const { return animation_; }
-
-private:
-    SequenceAnimation animation_;
 };
 
 }  // namespace DuiLib

@@ -6,6 +6,7 @@
 #include "DuiLib/SequenceLabelUI.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
+#include "MessagePump.h"
 #include "ScreenCapture.h"
 #include "SequenceSkin.h"
 #include "SkinViewProcess.h"
@@ -14,13 +15,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using TestSupport::ProgressFrameImage;
+using TestSupport::PumpUntil;
 
 // The main skin in a plain window whose skin builder creates the animation
 // controls; remembers what progressAnLb showed each time its timer fired.
@@ -61,20 +62,6 @@ public:
 private:
     TestSupport::SequenceControlFactory factory_;
 };
-
-// Serves messages until done says so (by default for at most about ten seconds).
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int round = 0; round < rounds && !done(); ++round) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return done();
-}
 
 class SequenceWindow : public ::testing::Test {
 protected:
