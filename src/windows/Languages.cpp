@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <iterator>
 #include <sstream>
 
 const wchar_t kLowDiskSpaceDefaultText[] = L"安装目录所在磁盘空间不足，请选择其他安装路径";
