@@ -23,6 +23,10 @@ add_library(lumora_duilib STATIC
   ${LUMORA_DUILIB_DIR}/PaintManager.cpp
   ${LUMORA_DUILIB_DIR}/ProgressUI.cpp
   ${LUMORA_DUILIB_DIR}/RenderEngine.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceAnimation.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceButtonUI.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceControls.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceLabelUI.cpp
   ${LUMORA_DUILIB_DIR}/ShadowBitmap.cpp
   ${LUMORA_DUILIB_DIR}/ShadowRegistry.cpp
   ${LUMORA_DUILIB_DIR}/StringTable.cpp

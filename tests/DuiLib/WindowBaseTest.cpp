@@ -8,6 +8,7 @@
 #include "DuiLib/LabelUI.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
+#include "MessagePump.h"
 #include "ToolkitSkinTree.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,8 @@
 #include <vector>
 
 namespace {
+
+using TestSupport::PumpUntil;
 
 class ProbeWindow : public DuiLib::WindowImplBase {
 public:
@@ -120,20 +123,6 @@ private:
     bool done_ = false;
     std::thread thread_;
 };
-
-// Serves messages until done says so; false when it never did.
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int round = 0; round < rounds && !done(); ++round) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return done();
-}
 
 void PostClick(HWND window, const RECT& box)
 {

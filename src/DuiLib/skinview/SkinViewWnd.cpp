@@ -1,5 +1,6 @@
 #include "SkinViewWnd.h"
 
+#include "DuiLib/SequenceControls.h"
 #include "DuiLib/TabLayoutUI.h"
 
 namespace DuiLib {
@@ -21,6 +22,11 @@ void SkinViewWnd::OnSkinLoaded()
     if (page_ < 0) return;
     auto* tabs = static_cast<CTabLayoutUI*>(paintManager_.FindControl(L"mainTabLt"));
     if (tabs && tabs->GetInterface(L"TabLayout")) tabs->SelectItem(page_, false);
+}
+
+CControlUI* SkinViewWnd::CreateControl(const std::wstring& elementName)
+{
+    return CreateSequenceControl(elementName).release();
 }
 
 void SkinViewWnd::OnWindowDestroyed(HWND window)
