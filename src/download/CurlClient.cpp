@@ -215,6 +215,7 @@ int CurlClient::Finish(const std::wstring& partPath)
 int CurlClient::Start()
 {
     LogLine(L"start download");
+    broken_ = false;  // a run that met an exception has ended; this is a new attempt
     const std::wstring partPath = PartPath(true);
     Probe(Utils::ToCurlAddress(address_));
     int result = length_ < kMinimumLength ? kNoLength : Transfer(partPath);

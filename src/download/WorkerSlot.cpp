@@ -1,5 +1,7 @@
 #include "WorkerSlot.h"
 
+#include "WorkerGuard.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -17,9 +19,14 @@ std::atomic<WorkerSlot::ThreadMaker> g_maker{nullptr};
 
 std::unique_ptr<Utils::Thread> WorkerSlot::MakeWorker(Body body, void* argument)
 {
-    ThreadMaker maker = g_maker.load();
-    if (maker) return maker(body, argument);
-    return std::make_unique<Utils::Thread>(body, argument, L"ABDEF");
+    try {
+        ThreadMaker maker = g_maker.load();
+        if (maker) return maker(body, argument);
+        return std::make_unique<Utils::Thread>(body, argument, L"ABDEF");
+    } catch (...) {
+        Utils::LogEscapedException(L"WorkerSlot::MakeWorker");
+        return nullptr;
+    }
 }
 
 void WorkerSlot::SetThreadMakerForTests(ThreadMaker maker) { g_maker = maker; }

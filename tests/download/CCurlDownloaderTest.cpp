@@ -56,6 +56,9 @@ const Scenario kScenarios[] = {
     {"resume answered with another range", L"digest=good,drop=1,badrange=1", {1001, 1003}, 0.0, {}, 3, 2, true},
 };
 
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const Scenario& c, std::ostream* out) { *out << c.name; }
+
 class SingleStreamScenario : public testing::TestWithParam<Scenario> {};
 
 TEST_P(SingleStreamScenario, ReportsAttemptsAndFile)

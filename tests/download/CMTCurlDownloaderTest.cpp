@@ -198,6 +198,9 @@ struct SplitCase {
     size_t mergeLines;
 };
 
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.size << " bytes"; }
+
 class MultiPartSplit : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(MultiPartSplit, RangesRequestedAndFileAssembled)
@@ -319,6 +322,9 @@ const FailureCase kFailures[] = {
     {"file shorter than probed", L"size=26214400,extra=-1000", L"x/p.exe", {1001, 1005, 1001, 1004},
      {33.0, 33.0}, {}, 28},
 };
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 class MultiPartFailure : public testing::TestWithParam<FailureCase> {};
 
