@@ -312,7 +312,8 @@ void CMTCurlDownloader::downloadThreadFun(DownloadPartNode* node)
 {
     int budget = kAttemptBudget;
     int result = downloadExe(node);
-    while (result != 0 && budget > 0 && !stop_ && !broken_) {
+    // A part file that cannot be written is not helped by asking again.
+    while (result != 0 && result != kPartFileFailed && budget > 0 && !stop_ && !broken_) {
         budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
         LogLine(L"CurlDownLoader Code=%d", result);
         ::Sleep(kPauseMs);

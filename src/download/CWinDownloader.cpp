@@ -36,7 +36,7 @@ bool HeaderValue(const std::wstring& headers, const wchar_t* name, std::wstring&
         std::wstring key = line.substr(0, colon);
         while (!key.empty() && std::iswspace(key.back())) key.pop_back();
         if (::_wcsicmp(key.c_str(), name) != 0) continue;
-        size_t first = line.find_first_not_of(L" \t", colon + 1);
+        size_t first = line.find_first_not_of(L" \t\r", colon + 1);
         size_t last = line.find_last_not_of(L" \t\r");
         value = first == std::wstring::npos ? std::wstring() : line.substr(first, last - first + 1);
         return true;

@@ -200,6 +200,7 @@ TEST(CWinDownloaderBindCallback, ContentLengthOfTheAnswer)
     EXPECT_EQ(-1, Callback::ContentLengthOf(L"Content-Length: 100\r\nContent-Encoding: gzip\r\n"));
     EXPECT_EQ(100, Callback::ContentLengthOf(L"Content-Length: 100\r\nContent-Encoding: identity\r\n"));
     EXPECT_EQ(-1, Callback::ContentLengthOf(L"X-Content-Length: 100\r\n"));
+    EXPECT_EQ(-1, Callback::ContentLengthOf(L"Content-Length: \r\n"));
 }
 
 // The address is form-encoded: a space becomes "+", other bytes outside
