@@ -43,7 +43,8 @@ public:
     void DoPaint(HDC dc, const RECT& rcPaint) override;
 
 protected:
-    // Deletes a child already taken out of items_.
+    // Deletes a child already taken out of items_: through the manager
+    // (Dispose) when there is one, so a use in progress keeps it alive.
     void Discard(CControlUI* control);
     // The box children are laid out in: own box less the inset.
     RECT InnerBox() const;

@@ -72,8 +72,8 @@ public:
     void ReleaseRoot();
     // Takes a control and its children out of the window: no hover, press,
     // focus, timers or queued notifications stay with them and they no longer
-    // know this manager. Deleted at once, or while the tree is in use (see
-    // UseScope) when that use ends.
+    // know this manager. Deleted at once or, while the tree is in use (see
+    // UseScope), when that use ends.
     void Dispose(std::unique_ptr<CControlUI> control);
     bool IsInitialised() const { return initialised_; }
     CControlUI* FindControl(const std::wstring& name) const;

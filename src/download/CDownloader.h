@@ -4,16 +4,7 @@
 // or 1005; a 1006 notice comes directly before the ending report. The progress
 // of the ending reports carries a result code, not a fraction.
 
-#include "download/StatusCallback.h"
-
-enum DownloadCode : int {
-    DL_CODE_START = 1001,     // progress 1.0
-    DL_CODE_PROGRESS = 1002,  // fraction done, 0.0 to 1.0
-    DL_CODE_SUCCESS = 1003,   // file complete (verified where a digest was available)
-    DL_CODE_FAIL = 1004,      // failed for good; progress = the last result code
-    DL_CODE_RETRY = 1005,     // the owner is asked to start the same downloader again
-    DL_CODE_MD5_NOTICE = 1006 // digest notice, informational
-};
+#include "StatusCallback.h"
 
 class CDownloader {
 public:

@@ -59,8 +59,9 @@ int wmain(int argc, wchar_t** argv)
     ::curl_global_init(CURL_GLOBAL_ALL);
     g_ended.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     {
-        std::unique_ptr<CDownloader> downloader =
-            CreateDownloader(static_cast<int>(std::wcstol(argv[1], nullptr, 10)), &OnReport, argv[2], argv[3]);
+        DownloadSettings settings;
+        settings.downloadType = static_cast<int>(std::wcstol(argv[1], nullptr, 10));
+        std::unique_ptr<CDownloader> downloader = CreateDownloader(settings, &OnReport, argv[2], argv[3]);
         g_downloader = downloader.get();
         downloader->Start();
         ::WaitForSingleObject(g_ended.Get(), INFINITE);

@@ -4,6 +4,8 @@
 // call; receivers copy what they keep, may be called on any thread and must
 // not block.
 
+#include "StatusCode.h"
+
 #include <functional>
 
 using StatusCallback = std::function<void(int code, double progress, const wchar_t* text)>;

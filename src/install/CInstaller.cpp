@@ -1,9 +1,7 @@
 #include "CInstaller.h"
 
+#include "OutputLines.h"
 #include "app/DiagnosticLog.h"
-#include "app/InstallerConfig.h"
-
-#include <exception>
 
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
@@ -30,12 +28,12 @@ void UnsignedRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcom
 
 void ProgressRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    SetReport(outcome, 2002, OutputProtocol::DoubleOrZero(rest));
+    SetReport(outcome, IST_CODE_PROGRESS, OutputProtocol::DoubleOrZero(rest));
 }
 
 void StateRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    OutputProtocol::ApplyState(rest, outcome, 2003, 2004, L"安装包安装失败");
+    OutputProtocol::ApplyState(rest, outcome, IST_CODE_SUCCESS, IST_CODE_FAIL, L"安装包安装失败");
 }
 
 // "%d.%d.%d": every number that scans is taken, up to the first that does not.
@@ -53,7 +51,7 @@ void InstallVersionRule(const std::wstring& rest, CInstaller::OutputState& state
 
 void ErrorRule(const std::wstring& rest, CInstaller::OutputState&, LineOutcome& outcome)
 {
-    SetReport(outcome, 2004, 1000.0, OutputProtocol::TextValue(rest));
+    SetReport(outcome, IST_CODE_FAIL, 1000.0, OutputProtocol::TextValue(rest));
     outcome.result = OutputProtocol::kResultFailure;
 }
 
@@ -61,41 +59,41 @@ void StartupStyleRule(const std::wstring& rest, CInstaller::OutputState&, LineOu
 {
     std::wstring word = OutputProtocol::KeywordValue(rest);
     double style = word == L"AutoStartup" ? 1.0 : word == L"UserStartup" ? 2.0 : 0.0;
-    SetReport(outcome, 3005, style);
+    SetReport(outcome, PKG_STARTUP_STYLE, style);
 }
 
+// A number that names no code page this system can decode would turn every
+// later line into empty text: the code page in force stays.
 void EncodeRule(const std::wstring& rest, CInstaller::OutputState& state, LineOutcome&)
 {
     std::wstring word = OutputProtocol::KeywordValue(rest);
-    if (word == L"UTF8")
-        state.codePage = 65001;
-    else if (word == L"ACP")
-        state.codePage = 0;
-    else
-        state.codePage = OutputProtocol::IntOrZero(word);
+    int32_t codePage = word == L"UTF8" ? 65001 : word == L"ACP" ? 0 : OutputProtocol::IntOrZero(word);
+    if (OutputLines::IsUsableCodePage(codePage)) state.codePage = codePage;
 }
 
 // In test order: the first key that begins a line decides.
 const KeyRule<CInstaller::OutputState> kPackageRules[] = {
     {L"Progress=", ProgressRule},
-    {L"InstPath=", TextRule<3000>},
+    {L"InstPath=", TextRule<PKG_INSTALL_PATH>},
     {L"State=", StateRule},
     {L"InstallVersion=", InstallVersionRule},
-    {kExePathKey, TextRule<3001>},
-    {L"StartExe=", TextRule<3001>},
-    {L"UninstExePath=", TextRule<3002>},
-    {L"UninstExe=", TextRule<3002>},
-    {L"UninstEp=", TextRule<3003>},
+    {kExePathKey, TextRule<PKG_EXE_PATH>},
+    {L"StartExe=", TextRule<PKG_EXE_PATH>},
+    {L"UninstExePath=", TextRule<PKG_UNINSTALLER_PATH>},
+    {L"UninstExe=", TextRule<PKG_UNINSTALLER_PATH>},
+    {L"UninstEp=", TextRule<PKG_UNINSTALL_ENTRY>},
     {L"Error=", ErrorRule},
-    {L"TopShowDetention=", UnsignedRule<3007>},
-    {L"FinsihCloseDetention=", UnsignedRule<3008>},
-    {L"StartUrl=", TextRule<3004>},
+    {L"TopShowDetention=", UnsignedRule<PKG_TOP_SHOW_DELAY>},
+    {L"FinsihCloseDetention=", UnsignedRule<PKG_CLOSE_DELAY>},
+    {L"StartUrl=", TextRule<PKG_START_URL>},
     {L"StartupStyle=", StartupStyleRule},
     {L"Encode=", EncodeRule},
-    {L"Message=", TextRule<3009>},
+    {L"Message=", TextRule<PKG_MESSAGE>},
 };
 
 const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
+
+const DriverRun::Codes kPackageCodes = {IST_CODE_SUCCESS, IST_CODE_FAIL, L"安装包安装失败", IST_CODE_FAIL};
 
 }  // namespace
 
@@ -121,8 +119,7 @@ std::wstring CInstaller::BuildCommandLine() const
     line += std::wstring(L" -dsc=") + TrueFalse(desktopShortcut_);
     line += std::wstring(L" -ssc=") + TrueFalse(quickLaunchShortcut_);
     if (!language_.empty()) line += L" -inslang=\"" + language_ + L"\"";
-    const std::wstring& extra = InstallerConfig::Instance().InstCmd;
-    if (!extra.empty()) line += L" " + extra;
+    if (!extraArguments_.empty()) line += L" " + extraArguments_;
     if (!installDir_.empty()) {
         line += L" -instdir=\"" + installDir_ + L"\"";
         line += L" /D=" + installDir_;
@@ -135,26 +132,19 @@ void CInstaller::Start()
     // The earlier run is over before its command line is replaced.
     worker_.reset();
     commandLine_ = BuildCommandLine();
-    worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"ABDEF"));
-    worker_->Resume();
+    if (!DriverRun::StartWorker(workerFactory_, worker_, [this](void*) { return Run(); }, L"ABDEF"))
+        callback_(IST_CODE_FAIL, 2.0, L"");
 }
 
 uint32_t CInstaller::Run()
 {
-    callback_(2001, 0.0, L"");
-    callback_(2002, 0.0, L"");
-    try {
-        runner_ = ChildProcess::Launch(commandLine_);
-    } catch (const std::exception&) {
-        callback_(2004, 2.0, L"");
-        return 0;
-    }
-    bool packageEnded =
-        runner_->InstallReadLoop(state_.codePage, [this](const std::wstring& chunk) { return Parse(chunk); });
-    runner_->WaitForExit();
-    runner_.reset();
-    // A package that ends without a final word counts as a success.
-    if (packageEnded) callback_(2003, 1.0, L"");
+    DriverRun run(callback_, kPackageCodes);
+    run.Guard([&] {
+        callback_(IST_CODE_START, 0.0, L"");
+        callback_(IST_CODE_PROGRESS, 0.0, L"");
+        run.Execute(commandLine_, state_.codePage,
+                    [this](const std::wstring& line) { return Parse(line, state_); });
+    });
     return 0;
 }
 
@@ -162,9 +152,14 @@ int32_t CInstaller::Parse(const std::wstring& chunk) { return Parse(chunk, state
 
 int32_t CInstaller::Parse(const std::wstring& chunk, OutputState& state, const StatusCallback& report)
 {
+    return OutputProtocol::Deliver(Parse(chunk, state), report);
+}
+
+std::vector<LineOutcome> CInstaller::Parse(const std::wstring& text, OutputState& state)
+{
     std::vector<LineOutcome> outcomes = OutputProtocol::InterpretChunk(
-        chunk, kPackageRules, sizeof(kPackageRules) / sizeof(kPackageRules[0]), state);
+        text, kPackageRules, sizeof(kPackageRules) / sizeof(kPackageRules[0]), state);
     for (const LineOutcome& outcome : outcomes)
         if (outcome.key == kExePathKey) LogRaw(L"ExePath: %s", outcome.text.c_str());
-    return OutputProtocol::Deliver(outcomes, report);
+    return outcomes;
 }

@@ -29,13 +29,11 @@ namespace {
 Utils::UniqueHandle g_finished;
 std::atomic<int> g_finalCode{0};
 
-bool IsFinal(int code) { return code == 2003 || code == 2004 || code == 1004 || code == 5004 || code == 5005; }
-
 void OnReport(int code, double progress, const wchar_t* text)
 {
     std::printf("%d\t%.6f\t%s\n", code, progress, Utils::ToNarrow(text, CP_UTF8).c_str());
     std::fflush(stdout);
-    if (IsFinal(code) && g_finalCode.exchange(code) == 0) ::SetEvent(g_finished.Get());
+    if (IsSequenceFinal(code) && g_finalCode.exchange(code) == 0) ::SetEvent(g_finished.Get());
 }
 
 bool SwitchBool(const CommandLineSwitches& s, const wchar_t* key, bool fallback)
@@ -63,15 +61,27 @@ int wmain()
 
     std::wstring consoleUser;
     Utils::GetConsoleUserName(consoleUser);
+    SequencerSettings settings;
+    settings.downloadType = config.DownloadType;
+    settings.insNew = config.InsNew;
+    settings.instCmd = config.InstCmd;
+    settings.httpLibraryReady = config.HttpLibraryReady;
+    InstallAttempt attempt;
+    attempt.downloadUrl = config.DownloadUrl;
+    attempt.oldUninstallerPath = s.String(L"-olduninst");
+    attempt.installDir = dir;
+    attempt.desktopShortcut = SwitchBool(s, L"-dsc", true);
+    attempt.quickLaunchShortcut = SwitchBool(s, L"-ssc", true);
+    attempt.consoleUserIsAdmin = Utils::IsUserAdmin(consoleUser);
+    attempt.processIsAdmin = Utils::IsProcessAdmin();
+    attempt.language = s.String(L"-inslang");
     {
-        auto sequencer = std::make_unique<CDownloadInstaller>(&OnReport, L"", L"", L"", true, true, true);
-        sequencer->Init(config.DownloadUrl, L"", s.String(L"-olduninst"), dir, SwitchBool(s, L"-dsc", true),
-                        SwitchBool(s, L"-ssc", true), Utils::IsUserAdmin(consoleUser), Utils::IsProcessAdmin(),
-                        s.String(L"-inslang"));
+        auto sequencer = std::make_unique<CDownloadInstaller>(&OnReport, settings);
+        sequencer->Init(attempt);
         sequencer->Start();
         ::WaitForSingleObject(g_finished.Get(), INFINITE);
         // Destruction joins every stage worker.
     }
     ::curl_global_cleanup();
-    return g_finalCode == 2003 ? 0 : 1;
+    return g_finalCode == IST_CODE_SUCCESS ? 0 : 1;
 }

@@ -559,8 +559,9 @@ TEST(LabelText, AlignmentAttributesUseSubstrings)
         label.SetAttribute(c.name, c.before);
         UINT other = label.GetTextStyle() & ~c.mask;
         label.SetAttribute(c.name, c.value);
-        std::string what(c.value, c.value + wcslen(c.value));
-        EXPECT_EQ(c.expected, label.GetTextStyle() & c.mask) << what << " after " << std::string(c.before, c.before + wcslen(c.before));
+        std::string what = std::string(c.value, c.value + wcslen(c.value)) + " after " +
+                           std::string(c.before, c.before + wcslen(c.before));
+        EXPECT_EQ(c.expected, label.GetTextStyle() & c.mask) << what;
         EXPECT_EQ(other, label.GetTextStyle() & ~c.mask) << what << " touched other bits";
     }
 }

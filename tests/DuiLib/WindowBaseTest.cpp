@@ -3,13 +3,14 @@
 // real mouse messages, control timers, asynchronous notifications and the
 // edit box.
 
+#include "ArchiveSkinWindow.h"
 #include "DuiLib/ControlUI.h"
 #include "DuiLib/EditUI.h"
 #include "DuiLib/LabelUI.h"
 #include "DuiLib/ResourceState.h"
 #include "DuiLib/TabLayoutUI.h"
-#include "ArchiveSkinWindow.h"
 #include "DuiLib/WindowImplBase.h"
+#include "MessagePump.h"
 #include "ToolkitSkinTree.h"
 #include "support/LogCapture.h"
 
@@ -26,6 +27,8 @@
 #include <vector>
 
 namespace {
+
+using TestSupport::PumpUntil;
 
 // The private message the main window handles in its other-message hook.
 constexpr UINT kStatusMessage = WM_USER + 1000;
@@ -136,20 +139,6 @@ private:
     bool done_ = false;
     std::thread thread_;
 };
-
-// Serves messages until done says so; false when it never did.
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int round = 0; round < rounds && !done(); ++round) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return done();
-}
 
 void PostClick(HWND window, const RECT& box)
 {

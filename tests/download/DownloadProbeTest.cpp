@@ -88,13 +88,17 @@ TEST(DlProbe, MultiPartAgainstTheRealServer)
 TEST(DownloaderSelection, ByDownloadType)
 {
     auto ignore = [](int, double, const wchar_t*) {};
+    DownloadSettings settings;
     for (int type : {0, 1, 4, -1}) {
-        auto d = CreateDownloader(type, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-a.exe");
+        settings.downloadType = type;
+        auto d = CreateDownloader(settings, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-a.exe");
         EXPECT_NE(nullptr, dynamic_cast<CCurlDownloader*>(d.get())) << type;
     }
-    auto system = CreateDownloader(2, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-b.exe");
+    settings.downloadType = 2;
+    auto system = CreateDownloader(settings, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-b.exe");
     EXPECT_NE(nullptr, dynamic_cast<CWinDownloader*>(system.get()));
-    auto multiPart = CreateDownloader(3, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-c.exe");
+    settings.downloadType = 3;
+    auto multiPart = CreateDownloader(settings, ignore, L"http://127.0.0.1:1/x", L"C:\\nowhere-c.exe");
     EXPECT_NE(nullptr, dynamic_cast<CMTCurlDownloader*>(multiPart.get()));
 }
 

@@ -1,7 +1,6 @@
 // The package's command line: ten items in a fixed order, the quoting of the
 // package, the language and the folder, and the optional items left out.
 #include "ReportRecorder.h"
-#include "app/InstallerConfig.h"
 #include "install/CInstaller.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +9,14 @@ namespace {
 
 class PackageCommandLine : public ::testing::Test {
 protected:
-    ~PackageCommandLine() override { InstallerConfig::Instance().InstCmd = savedInstCmd_; }
-
     InstallTest::ReportRecorder recorder_;
-    std::wstring savedInstCmd_ = InstallerConfig::Instance().InstCmd;
 };
 
 TEST_F(PackageCommandLine, EveryItemInOrder)
 {
-    InstallerConfig::Instance().InstCmd = L"-channel=7 /X";
     CInstaller installer(recorder_.Callback(), L"\"C:\\My Apps\\__Package_Lumora.exe\"", L"C:\\My Apps", true,
                          false, true);
+    installer.SetExtraArguments(L"-channel=7 /X");
     installer.SetLanguage(L"zh-CN");
     EXPECT_EQ(installer.BuildCommandLine(),
               L"\"C:\\My Apps\\__Package_Lumora.exe\" /S -console=show -version=1.0.0 -adminact=true "
@@ -30,7 +26,6 @@ TEST_F(PackageCommandLine, EveryItemInOrder)
 
 TEST_F(PackageCommandLine, EmptyFolderLanguageAndSettingLeaveTheirItemsOut)
 {
-    InstallerConfig::Instance().InstCmd.clear();
     CInstaller installer(recorder_.Callback(), L"\"p.exe\"", L"", false, true, false);
     installer.SetProcessIsAdmin(false);
     EXPECT_EQ(installer.BuildCommandLine(),
@@ -40,7 +35,6 @@ TEST_F(PackageCommandLine, EmptyFolderLanguageAndSettingLeaveTheirItemsOut)
 
 TEST_F(PackageCommandLine, SettersChangeTheFlagsAndFolder)
 {
-    InstallerConfig::Instance().InstCmd.clear();
     CInstaller installer(recorder_.Callback(), L"\"p.exe\"", L"C:\\A", false, false, false);
     installer.SetDesktopShortcut(true);
     installer.SetQuickLaunchShortcut(true);
