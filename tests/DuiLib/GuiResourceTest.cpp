@@ -12,6 +12,7 @@
 #include "DuiLib/EditUI.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "ToolkitSkinTree.h"
+#include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -45,18 +46,6 @@ size_t UserObjectCount()
         if (::IsMenu(reinterpret_cast<HMENU>(index))) ++count;
     }
     return count;
-}
-
-void PumpFor(int rounds)
-{
-    for (int round = 0; round < rounds; ++round) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
 }
 
 LPARAM CentreOf(const RECT& rc) { return MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2); }
@@ -106,9 +95,9 @@ void OneLifetime(const std::wstring& skin)
         manager.SetFocus(nullptr);
         Repaint(hwnd);
     }
-    PumpFor(3);
+    TestSupport::PumpFor(50);
     ::DestroyWindow(hwnd);
-    PumpFor(3);
+    TestSupport::PumpFor(50);
 }
 
 struct Counts {
@@ -118,7 +107,7 @@ struct Counts {
 
 Counts Measure()
 {
-    PumpFor(3);
+    TestSupport::PumpFor(50);
     return Counts{GdiObjectCount(), UserObjectCount()};
 }
 

@@ -6,11 +6,11 @@
 #include "DuiLib/SequenceLabelUI.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
-#include "MessagePump.h"
 #include "ScreenCapture.h"
 #include "SequenceSkin.h"
 #include "SkinViewProcess.h"
 #include "ToolkitSkinTree.h"
+#include "support/MessagePump.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

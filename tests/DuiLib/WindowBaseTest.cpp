@@ -10,7 +10,7 @@
 #include "DuiLib/ResourceState.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
-#include "MessagePump.h"
+#include "support/MessagePump.h"
 #include "ToolkitSkinTree.h"
 #include "support/LogCapture.h"
 
