@@ -38,6 +38,9 @@ void CWindowWnd::DestroyNativeWindow()
     // The window's last messages (WM_DESTROY, WM_NCDESTROY) still reach this
     // object: whatever part of it is not yet destroyed handles them.
     if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
+    // Only the window's own thread can destroy it; from any other, the window
+    // at least never calls into this object again.
+    if (window_ && ::IsWindow(window_)) ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     window_ = nullptr;
 }
 
