@@ -12,8 +12,7 @@ CDuiFrame::~CDuiFrame()
 {
     // The window's procedure reaches into the shadow member (and through the
     // toolkit into the rest of the frame): it goes while they all still exist.
-    HWND window = GetHWND();
-    if (window && ::IsWindow(window)) ::DestroyWindow(window);
+    DestroyNativeWindow();
 }
 
 std::wstring CDuiFrame::WindowClassName() const { return spec_.windowClassName; }

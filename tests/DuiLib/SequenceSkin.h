@@ -11,9 +11,9 @@ namespace TestSupport {
 
 class SequenceControlFactory : public DuiLib::IDialogBuilderCallback {
 public:
-    DuiLib::CControlUI* CreateControl(const std::wstring& elementName) override
+    std::unique_ptr<DuiLib::CControlUI> CreateControl(const std::wstring& elementName) override
     {
-        return DuiLib::CreateSequenceControl(elementName).release();
+        return DuiLib::CreateSequenceControl(elementName);
     }
 };
 

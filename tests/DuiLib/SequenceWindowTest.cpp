@@ -6,11 +6,11 @@
 #include "DuiLib/SequenceLabelUI.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
-#include "MessagePump.h"
 #include "ScreenCapture.h"
 #include "SequenceSkin.h"
 #include "SkinViewProcess.h"
 #include "ToolkitSkinTree.h"
+#include "support/MessagePump.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,10 @@ public:
     int ResourceKind() const override { return DuiLib::ResourceArchiveModule; }
     LPCWSTR ResourceId() const override { return MAKEINTRESOURCEW(147); }
 
-    DuiLib::CControlUI* CreateControl(const std::wstring& name) override { return factory_.CreateControl(name); }
+    std::unique_ptr<DuiLib::CControlUI> CreateControl(const std::wstring& name) override
+    {
+        return factory_.CreateControl(name);
+    }
 
     void Notify(DuiLib::NotifyMessage& msg) override
     {

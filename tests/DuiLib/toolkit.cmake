@@ -12,11 +12,13 @@ lumora_embed_skin(duilib_layout_tests)
 
 lumora_add_test(duilib_controls_tests
   SOURCES ${TOOLKIT_TEST_DIR}/ControlsTest.cpp ${TOOLKIT_TEST_DIR}/PaintingTest.cpp ${TOOLKIT_TEST_DIR}/RenderEngineTest.cpp
+    ${TOOLKIT_TEST_DIR}/TreeLifetimeTest.cpp
   LIBS duilib_test_support)
 lumora_embed_skin(duilib_controls_tests)
 
 lumora_add_test(duilib_window_tests
   SOURCES ${TOOLKIT_TEST_DIR}/WindowSkinViewTest.cpp ${TOOLKIT_TEST_DIR}/WindowBaseTest.cpp ${TOOLKIT_TEST_DIR}/ScreenCapture.cpp
+    ${TOOLKIT_TEST_DIR}/GuiResourceTest.cpp
   LIBS duilib_test_support gdiplus
   DEPENDS skinview
   DISPLAY TIMEOUT 600)

@@ -72,12 +72,11 @@ public:
     explicit SkinText(const std::string& xml)
     {
         DuiLib::DialogBuilder builder;
-        root_ = builder.CreateFromText(xml, nullptr, &manager_);
-        if (root_) manager_.AttachDialog(root_);
+        built_ = manager_.AttachDialog(builder.CreateFromText(xml, nullptr, &manager_));
         SIZE size = manager_.GetInitSize();
         manager_.LayoutRoot(size.cx, size.cy);
     }
-    bool Built() const { return root_ != nullptr; }
+    bool Built() const { return built_; }
     DuiLib::PaintManager& Manager() { return manager_; }
     DuiLib::CLabelUI* Label(const std::wstring& name)
     {
@@ -87,7 +86,7 @@ public:
 
 private:
     DuiLib::PaintManager manager_;
-    DuiLib::CControlUI* root_ = nullptr;  // owned by manager_ once attached
+    bool built_ = false;
 };
 
 TEST(LanguageList, BothCopiesHoldTheFourteenCodesInOrder)
@@ -269,9 +268,7 @@ TEST_F(Languages, ShippedData)
     ASSERT_TRUE(UseArchive(kShippedSkin));
     DuiLib::PaintManager manager;
     DuiLib::DialogBuilder builder;
-    DuiLib::CControlUI* root = builder.Create(L"mainWnd.xml", nullptr, &manager);
-    ASSERT_NE(nullptr, root);
-    manager.AttachDialog(root);
+    ASSERT_TRUE(manager.AttachDialog(builder.Create(L"mainWnd.xml", nullptr, &manager)));
     EXPECT_EQ(nullptr, manager.FindControl(L"languageCombo"));
     EXPECT_EQ(L"", PackageLanguageCode(manager)) << "no selector, no language switch for the package";
     EXPECT_EQ(0, ApplyLanguage(manager, 1));

@@ -24,9 +24,9 @@ void SkinViewWnd::OnSkinLoaded()
     if (tabs && tabs->GetInterface(L"TabLayout")) tabs->SelectItem(page_, false);
 }
 
-CControlUI* SkinViewWnd::CreateControl(const std::wstring& elementName)
+std::unique_ptr<CControlUI> SkinViewWnd::CreateControl(const std::wstring& elementName)
 {
-    return CreateSequenceControl(elementName).release();
+    return CreateSequenceControl(elementName);
 }
 
 void SkinViewWnd::OnWindowDestroyed(HWND window)

@@ -14,7 +14,7 @@ public:
     void OnSkinLoaded() override;
     void OnWindowDestroyed(HWND window) override;
     // The animation controls, as the installer's windows create them.
-    CControlUI* CreateControl(const std::wstring& elementName) override;
+    std::unique_ptr<CControlUI> CreateControl(const std::wstring& elementName) override;
 
 private:
     int page_;
