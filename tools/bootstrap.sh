@@ -15,7 +15,7 @@ HOST_PACKAGES=(
   cmake make dpkg-dev ca-certificates python3
   g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  xvfb xdotool x11-utils imagemagick 7zip nginx-light
+  xvfb xdotool x11-utils imagemagick 7zip nginx-light openssl
   fonts-wqy-microhei
 )
 

@@ -15,11 +15,16 @@ lumora_new_prefix
 if [[ $(ctest --test-dir "$build" -N -L display "$@" | sed -n 's/^Total Tests: //p') != 0 ]]; then
   lumora_start_xvfb || exit 1
 fi
-# Servers and other partners the tests talk to start here and register their clean-up.
+# Servers and other partners the tests talk to start here and register their
+# clean-up. One that does not start stops the run: the suites that need it
+# would otherwise skip or fail for a reason that is not theirs.
 for service in "$root"/tests/services/*.sh; do
   [[ -f $service ]] || continue
   # shellcheck source=/dev/null
-  source "$service"
+  if ! source "$service"; then
+    echo "run-tests: $(basename "$service") did not start its servers; stopping the run" >&2
+    exit 1
+  fi
 done
 
 export LUMORA_TEST_OUTPUT=${LUMORA_TEST_OUTPUT:-$build/test-output}

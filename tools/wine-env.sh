@@ -39,6 +39,15 @@ lumora_new_prefix() {
   LUMORA_PIDS+=($!)
 }
 
+# Our own Xvfb runs no window manager, and Wine waits a few seconds for one
+# each time a managed window is hidden or destroyed; windows of the prefix are
+# left unmanaged instead (they look the same without a manager). Wine's
+# desktop starts with the first program of the prefix, so this one already
+# runs on the display.
+lumora_unmanaged_windows() {
+  DISPLAY=$1 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
 lumora_start_xvfb() {
   local n
   for n in $(seq 91 140); do
@@ -48,7 +57,10 @@ lumora_start_xvfb() {
     export LUMORA_XDISPLAY=":$n"
     local i
     for i in $(seq 1 50); do
-      xdpyinfo -display ":$n" >/dev/null 2>&1 && return 0
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        lumora_unmanaged_windows ":$n"
+        return 0
+      fi
       sleep 0.1
     done
     echo "Xvfb :$n did not come up" >&2

@@ -62,6 +62,13 @@ bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
     return true;
 }
 
+std::wstring AttributeKey(const std::wstring& name)
+{
+    std::wstring key = name;
+    for (auto& c : key) c = static_cast<wchar_t>(std::towlower(c));
+    return key;
+}
+
 bool ParseBool(const std::wstring& text) { return EqualsNoCase(text, L"true"); }
 
 bool ContainsText(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }

@@ -20,6 +20,10 @@ SIZE ParseSize(const std::wstring& text);
 // "true" in any case.
 bool ParseBool(const std::wstring& text);
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+// An attribute name as the toolkit's own controls match it (lower case). The
+// builder hands controls the name as the skin spells it, so a control may
+// apply rules of its own to the spelling.
+std::wstring AttributeKey(const std::wstring& name);
 bool ContainsText(const std::wstring& text, const wchar_t* part);
 
 inline BYTE ColorAlpha(uint32_t argb) { return static_cast<BYTE>(argb >> 24); }

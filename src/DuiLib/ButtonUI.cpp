@@ -51,37 +51,39 @@ SIZE CButtonUI::EstimateSize(SIZE available) { return CControlUI::EstimateSize(a
 
 void CButtonUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"normalimage") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"normalimage") {
         normalImage_ = value;
-    } else if (name == L"hotimage") {
+    } else if (key == L"hotimage") {
         hotImage_ = value;
-    } else if (name == L"pushedimage") {
+    } else if (key == L"pushedimage") {
         pushedImage_ = value;
-    } else if (name == L"focusedimage") {
+    } else if (key == L"focusedimage") {
         focusedImage_ = value;
-    } else if (name == L"disabledimage") {
+    } else if (key == L"disabledimage") {
         disabledImage_ = value;
-    } else if (name == L"hottextcolor") {
+    } else if (key == L"hottextcolor") {
         hotTextColor_ = ParseColor(value);
-    } else if (name == L"pushedtextcolor") {
+    } else if (key == L"pushedtextcolor") {
         pushedTextColor_ = ParseColor(value);
-    } else if (name == L"focusedtextcolor") {
+    } else if (key == L"focusedtextcolor") {
         focusedTextColor_ = ParseColor(value);
-    } else if (name == L"hotbkcolor") {
+    } else if (key == L"hotbkcolor") {
         hotBkColor_ = ParseColor(value);
-    } else if (name == L"pushedbkcolor") {
+    } else if (key == L"pushedbkcolor") {
         pushedBkColor_ = ParseColor(value);
     } else {
         CLabelUI::SetAttribute(name, value);
     }
 }
 
+// Only the mouse clicks a button. Any press leaves the focus on the control
+// under it, and the skins draw no focus, so a key that clicked the focused
+// button would answer a prompt the user never meant to answer (the "yes,
+// leave" button of a press that was dragged off, then a Space much later).
 void CButtonUI::DoEvent(UIEvent& event)
 {
-    if (IsEnabled()) {
-        bool key = event.type == UIEventType::KeyDown && (event.wParam == VK_SPACE || event.wParam == VK_RETURN);
-        if (key || TrackPress(event)) Activate();
-    }
+    if (IsEnabled() && TrackPress(event)) Activate();
     CLabelUI::DoEvent(event);
 }
 

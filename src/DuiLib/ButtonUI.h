@@ -1,6 +1,7 @@
 #pragma once
 // A label that reacts to the mouse: state images and colours for hover,
-// press and disabled, and "click" when released over itself.
+// press and disabled, and "click" when released over itself. Keys never
+// click it.
 
 #include "LabelUI.h"
 

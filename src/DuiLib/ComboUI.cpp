@@ -33,19 +33,20 @@ std::wstring CComboUI::GetText() const
 
 void CComboUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"font") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"font") {
         font_ = ParseInt(value);
-    } else if (name == L"textcolor") {
+    } else if (key == L"textcolor") {
         textColor_ = ParseColor(value);
-    } else if (name == L"textpadding") {
+    } else if (key == L"textpadding") {
         textPadding_ = ParseRect(value);
-    } else if (name == L"normalimage") {
+    } else if (key == L"normalimage") {
         normalImage_ = value;
-    } else if (name == L"hotimage") {
+    } else if (key == L"hotimage") {
         hotImage_ = value;
-    } else if (name == L"pushedimage") {
+    } else if (key == L"pushedimage") {
         pushedImage_ = value;
-    } else if (name == L"selectedid" || name == L"cursel") {
+    } else if (key == L"selectedid" || key == L"cursel") {
         current_ = ParseInt(value);
     } else {
         CContainerUI::SetAttribute(name, value);

@@ -9,7 +9,11 @@ namespace DuiLib {
 
 CContainerUI::CContainerUI() = default;
 
-CContainerUI::~CContainerUI() { RemoveAll(); }
+CContainerUI::~CContainerUI()
+{
+    // The children go with their container, whoever deletes it.
+    for (CControlUI* item : items_) delete item;
+}
 
 std::wstring CContainerUI::GetClass() const { return L"Container"; }
 
@@ -18,17 +22,24 @@ CControlUI* CContainerUI::GetInterface(const std::wstring& name)
     return name == L"Container" ? this : CControlUI::GetInterface(name);
 }
 
-bool CContainerUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CContainerUI::Add(std::unique_ptr<CControlUI> control) { return AddAt(std::move(control), GetCount()); }
 
-bool CContainerUI::AddAt(CControlUI* control, int index)
+bool CContainerUI::AddAt(std::unique_ptr<CControlUI> control, int index)
 {
     if (!control) return false;
     if (index < 0 || index > GetCount()) index = GetCount();
-    items_.insert(items_.begin() + index, control);
-    control->SetInternVisible(IsVisible());
-    if (manager_) control->SetManager(manager_, this, manager_->IsInitialised());
+    CControlUI* added = control.release();
+    items_.insert(items_.begin() + index, added);
+    added->SetInternVisible(IsVisible());
+    if (manager_) added->SetManager(manager_, this, manager_->IsInitialised());
     NeedUpdate();
     return true;
+}
+
+void CContainerUI::Discard(CControlUI* control)
+{
+    std::unique_ptr<CControlUI> owned(control);
+    if (manager_) manager_->Dispose(std::move(owned));
 }
 
 bool CContainerUI::Remove(CControlUI* control)
@@ -36,7 +47,7 @@ bool CContainerUI::Remove(CControlUI* control)
     for (auto it = items_.begin(); it != items_.end(); ++it) {
         if (*it != control) continue;
         items_.erase(it);
-        delete control;
+        Discard(control);
         NeedUpdate();
         return true;
     }
@@ -47,7 +58,7 @@ void CContainerUI::RemoveAll()
 {
     std::vector<CControlUI*> items;
     items.swap(items_);
-    for (CControlUI* item : items) delete item;
+    for (CControlUI* item : items) Discard(item);
     NeedUpdate();
 }
 
@@ -91,13 +102,14 @@ void CContainerUI::SetInternVisible(bool visible)
 
 void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"inset") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"inset") {
         SetInset(ParseRect(value));
-    } else if (name == L"childpadding") {
+    } else if (key == L"childpadding") {
         SetChildPadding(ParseInt(value));
-    } else if (name == L"childalign") {
+    } else if (key == L"childalign") {
         childAlign_ = value == L"center" ? 1 : (value == L"right" ? 2 : 0);
-    } else if (name == L"childvalign") {
+    } else if (key == L"childvalign") {
         childVAlign_ = value == L"vcenter" ? 1 : (value == L"bottom" ? 2 : 0);
     } else {
         CControlUI::SetAttribute(name, value);

@@ -4,6 +4,7 @@
 
 #include "ControlUI.h"
 
+#include <memory>
 #include <vector>
 
 namespace DuiLib {
@@ -15,10 +16,12 @@ public:
     std::wstring GetClass() const override;
     CControlUI* GetInterface(const std::wstring& name) override;
 
-    // Takes ownership; false (and the control deleted) for null.
-    bool Add(CControlUI* control);
-    bool AddAt(CControlUI* control, int index);
-    // Deletes the child.
+    // Takes ownership; false for null.
+    bool Add(std::unique_ptr<CControlUI> control);
+    bool AddAt(std::unique_ptr<CControlUI> control, int index);
+    // Deletes the child (and removes all children), through the manager
+    // when there is one: a child still handling its own event (a click
+    // handler that removes its button) goes once that event is done.
     bool Remove(CControlUI* control);
     void RemoveAll();
     int GetCount() const { return static_cast<int>(items_.size()); }
@@ -40,6 +43,9 @@ public:
     void DoPaint(HDC dc, const RECT& rcPaint) override;
 
 protected:
+    // Deletes a child already taken out of items_: through the manager
+    // (Dispose) when there is one, so a use in progress keeps it alive.
+    void Discard(CControlUI* control);
     // The box children are laid out in: own box less the inset.
     RECT InnerBox() const;
     // Places one child at its padding inside box, with its estimate or the

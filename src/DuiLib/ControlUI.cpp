@@ -135,45 +135,46 @@ void CControlUI::SetBkImage(const std::wstring& description)
 
 void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"name") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"name") {
         name_ = value;
-    } else if (name == L"text") {
+    } else if (key == L"text") {
         text_ = value;
-    } else if (name == L"userdata") {
+    } else if (key == L"userdata") {
         userData_ = value;
-    } else if (name == L"pos") {
+    } else if (key == L"pos") {
         RECT rc = ParseRect(value);
         SetFixedWidth(rc.right - rc.left);
         SetFixedHeight(rc.bottom - rc.top);
-    } else if (name == L"width") {
+    } else if (key == L"width") {
         SetFixedWidth(ParseInt(value));
-    } else if (name == L"height") {
+    } else if (key == L"height") {
         SetFixedHeight(ParseInt(value));
-    } else if (name == L"minwidth") {
+    } else if (key == L"minwidth") {
         min_.cx = ParseInt(value);
-    } else if (name == L"minheight") {
+    } else if (key == L"minheight") {
         min_.cy = ParseInt(value);
-    } else if (name == L"maxwidth") {
+    } else if (key == L"maxwidth") {
         max_.cx = ParseInt(value);
-    } else if (name == L"maxheight") {
+    } else if (key == L"maxheight") {
         max_.cy = ParseInt(value);
-    } else if (name == L"padding") {
+    } else if (key == L"padding") {
         SetPadding(ParseRect(value));
-    } else if (name == L"visible") {
+    } else if (key == L"visible") {
         SetVisible(ParseBool(value));
-    } else if (name == L"enabled") {
+    } else if (key == L"enabled") {
         SetEnabled(ParseBool(value));
-    } else if (name == L"mouse") {
+    } else if (key == L"mouse") {
         mouseEnabled_ = ParseBool(value);
-    } else if (name == L"bkcolor") {
+    } else if (key == L"bkcolor") {
         SetBkColor(ParseColor(value));
-    } else if (name == L"bkimage") {
+    } else if (key == L"bkimage") {
         SetBkImage(value);
-    } else if (name == L"bordersize") {
+    } else if (key == L"bordersize") {
         borderSize_ = ParseInt(value);
-    } else if (name == L"bordercolor") {
+    } else if (key == L"bordercolor") {
         borderColor_ = ParseColor(value);
-    } else if (name == L"borderround") {
+    } else if (key == L"borderround") {
         borderRound_ = ParseSize(value);
     }
 }

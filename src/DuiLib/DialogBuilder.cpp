@@ -22,8 +22,6 @@
 
 #include <pugixml.hpp>
 
-#include <cwctype>
-#include <functional>
 #include <utility>
 
 namespace DuiLib {
@@ -32,16 +30,10 @@ namespace {
 
 std::wstring Wide(const char* text) { return Utils::ToWide(text ? text : "", 65001); }
 
-std::wstring Lower(std::wstring text)
-{
-    for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
-
 void ApplyWindowElement(const pugi::xml_node& window, PaintManager* manager)
 {
     for (const pugi::xml_attribute& attribute : window.attributes()) {
-        manager->SetWindowAttribute(Lower(Wide(attribute.name())), Wide(attribute.value()));
+        manager->SetWindowAttribute(Wide(attribute.name()), Wide(attribute.value()));
     }
 }
 
@@ -52,7 +44,7 @@ void ApplyFont(const pugi::xml_node& font, PaintManager* manager)
     int size = 12;
     bool bold = false, underline = false, italic = false, isDefault = false;
     for (const pugi::xml_attribute& attribute : font.attributes()) {
-        std::wstring name = Lower(Wide(attribute.name()));
+        std::wstring name = AttributeKey(Wide(attribute.name()));
         std::wstring value = Wide(attribute.value());
         if (name == L"id") id = ParseInt(value);
         else if (name == L"name") face = value;
@@ -70,7 +62,7 @@ void ApplyMultiLanguage(const pugi::xml_node& node)
     int id = -1;
     std::wstring value;
     for (const pugi::xml_attribute& attribute : node.attributes()) {
-        std::wstring name = Lower(Wide(attribute.name()));
+        std::wstring name = AttributeKey(Wide(attribute.name()));
         if (name == L"id") id = ParseInt(Wide(attribute.value()));
         else if (name == L"value") value = Wide(attribute.value());
     }
@@ -87,26 +79,22 @@ public:
     explicit TreeParser(IDialogBuilderCallback* callback) : callback_(callback) {}
 
     // Builds the control for node and its children; null skips the element.
-    CControlUI* Build(const pugi::xml_node& node)
+    // Attribute names reach the control as the skin spells them.
+    std::unique_ptr<CControlUI> Build(const pugi::xml_node& node)
     {
         std::wstring elementName = Wide(node.name());
-        CControlUI* control = DialogBuilder::CreateKnownControl(elementName);
+        std::unique_ptr<CControlUI> control = DialogBuilder::CreateKnownControl(elementName);
         if (!control && callback_) control = callback_->CreateControl(elementName);
         if (!control) return nullptr;
         for (const pugi::xml_attribute& attribute : node.attributes()) {
-            control->SetAttribute(Lower(Wide(attribute.name())), Wide(attribute.value()));
+            control->SetAttribute(Wide(attribute.name()), Wide(attribute.value()));
         }
         auto* container = static_cast<CContainerUI*>(control->GetInterface(L"Container"));
         for (const pugi::xml_node& child : node.children()) {
             if (child.type() != pugi::node_element) continue;
-            CControlUI* built = Build(child);
-            if (!built) continue;
-            if (container) {
-                container->Add(built);
-            } else {
-                // Only containers hold children; a stray child is dropped.
-                delete built;
-            }
+            std::unique_ptr<CControlUI> built = Build(child);
+            // Only containers hold children; a stray child is dropped.
+            if (built && container) container->Add(std::move(built));
         }
         return control;
     }
@@ -115,24 +103,30 @@ private:
     IDialogBuilderCallback* callback_;
 };
 
+template <typename Control>
+std::unique_ptr<CControlUI> Make()
+{
+    return std::make_unique<Control>();
+}
+
 }  // namespace
 
-CControlUI* DialogBuilder::CreateKnownControl(const std::wstring& elementName)
+std::unique_ptr<CControlUI> DialogBuilder::CreateKnownControl(const std::wstring& elementName)
 {
-    static const std::pair<const wchar_t*, std::function<CControlUI*()>> known[] = {
-        {L"Control", [] { return new CControlUI; }},
-        {L"Container", [] { return new CContainerUI; }},
-        {L"VerticalLayout", [] { return new CVerticalLayoutUI; }},
-        {L"HorizontalLayout", [] { return new CHorizontalLayoutUI; }},
-        {L"TabLayout", [] { return new CTabLayoutUI; }},
-        {L"Label", [] { return new CLabelUI; }},
-        {L"Text", [] { return new CTextUI; }},
-        {L"Button", [] { return new CButtonUI; }},
-        {L"Option", [] { return new COptionUI; }},
-        {L"CheckBox", [] { return new CCheckBoxUI; }},
-        {L"Edit", [] { return new CEditUI; }},
-        {L"Progress", [] { return new CProgressUI; }},
-        {L"Combo", [] { return new CComboUI; }},
+    static const std::pair<const wchar_t*, std::unique_ptr<CControlUI> (*)()> known[] = {
+        {L"Control", &Make<CControlUI>},
+        {L"Container", &Make<CContainerUI>},
+        {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+        {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+        {L"TabLayout", &Make<CTabLayoutUI>},
+        {L"Label", &Make<CLabelUI>},
+        {L"Text", &Make<CTextUI>},
+        {L"Button", &Make<CButtonUI>},
+        {L"Option", &Make<COptionUI>},
+        {L"CheckBox", &Make<CCheckBoxUI>},
+        {L"Edit", &Make<CEditUI>},
+        {L"Progress", &Make<CProgressUI>},
+        {L"Combo", &Make<CComboUI>},
     };
     for (const auto& entry : known) {
         if (elementName == entry.first) return entry.second();
@@ -140,7 +134,7 @@ CControlUI* DialogBuilder::CreateKnownControl(const std::wstring& elementName)
     return nullptr;
 }
 
-CControlUI* DialogBuilder::Create(const std::wstring& skinFile, IDialogBuilderCallback* callback,
+std::unique_ptr<CControlUI> DialogBuilder::Create(const std::wstring& skinFile, IDialogBuilderCallback* callback,
                                   PaintManager* manager)
 {
     std::string utf8;
@@ -152,7 +146,7 @@ CControlUI* DialogBuilder::Create(const std::wstring& skinFile, IDialogBuilderCa
     return CreateFromText(utf8, callback, manager);
 }
 
-CControlUI* DialogBuilder::CreateFromText(const std::string& utf8, IDialogBuilderCallback* callback,
+std::unique_ptr<CControlUI> DialogBuilder::CreateFromText(const std::string& utf8, IDialogBuilderCallback* callback,
                                           PaintManager* manager)
 {
     error_.clear();
@@ -171,7 +165,7 @@ CControlUI* DialogBuilder::CreateFromText(const std::string& utf8, IDialogBuilde
     TreeParser parser(callback);
     if (std::string(window.name()) != "Window") {
         // A bare control tree without a Window element still builds.
-        CControlUI* root = parser.Build(window);
+        std::unique_ptr<CControlUI> root = parser.Build(window);
         if (!root) error_ = L"Unknown root element";
         return root;
     }
@@ -185,7 +179,7 @@ CControlUI* DialogBuilder::CreateFromText(const std::string& utf8, IDialogBuilde
             ApplyMultiLanguage(child);
         } else if (!IsSettingElement(name)) {
             // The first control element is the tree; any later one is not part of the window.
-            CControlUI* root = parser.Build(child);
+            std::unique_ptr<CControlUI> root = parser.Build(child);
             if (root) return root;
         }
     }

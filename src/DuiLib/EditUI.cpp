@@ -3,6 +3,7 @@
 #include "AttributeValues.h"
 #include "PaintManager.h"
 #include "RenderEngine.h"
+#include "WindowProcedureGuard.h"
 
 namespace DuiLib {
 
@@ -46,11 +47,12 @@ void CEditUI::SetText(const std::wstring& text)
 
 void CEditUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"readonly") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"readonly") {
         readOnly_ = ParseBool(value);
-    } else if (name == L"password") {
+    } else if (key == L"password") {
         password_ = ParseBool(value);
-    } else if (name == L"maxchar") {
+    } else if (key == L"maxchar") {
         maxChar_ = ParseInt(value);
     } else {
         CLabelUI::SetAttribute(name, value);
@@ -129,19 +131,24 @@ LRESULT CALLBACK CEditUI::NativeEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     auto* owner = static_cast<CEditUI*>(::GetPropW(hwnd, kEditOwnerProperty));
     if (!owner) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     WNDPROC previous = owner->nativeEditProc_;
+    return AnswerWithoutExceptions(
+        msg, [&] { return owner->HandleNativeEditMessage(previous, hwnd, msg, wParam, lParam); },
+        [&] { return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam); });
+}
+
+LRESULT CEditUI::HandleNativeEditMessage(WNDPROC previous, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB)) {
-        PaintManager* manager = owner->manager_;
-        if (manager) manager->SetFocus(nullptr);
+        if (manager_) manager_->SetFocus(nullptr);
         return 0;
     }
     if (msg == WM_CHAR && (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB)) return 0;
     if (msg == WM_KILLFOCUS) {
         LRESULT result = ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
-        PaintManager* manager = owner->manager_;
-        if (manager && manager->GetFocus() == owner) {
-            manager->SetFocus(nullptr);
+        if (manager_ && manager_->GetFocus() == this) {
+            manager_->SetFocus(nullptr);
         } else {
-            owner->EndEdit();
+            EndEdit();
         }
         return result;
     }

@@ -35,6 +35,7 @@ private:
     void BeginEdit();
     RECT NativeEditBox() const;
     static LRESULT CALLBACK NativeEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleNativeEditMessage(WNDPROC previous, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     bool readOnly_ = false;
     bool password_ = false;

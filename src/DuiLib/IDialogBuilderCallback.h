@@ -1,16 +1,17 @@
 #pragma once
 
+#include "ControlUI.h"
+
+#include <memory>
 #include <string>
 
 namespace DuiLib {
 
-class CControlUI;
-
 // Offered every element name the builder does not know; returns a new control
-// (owned by the tree from then on) or null to skip the element.
+// (the tree owns it from then on) or null to skip the element.
 class IDialogBuilderCallback {
 public:
-    virtual CControlUI* CreateControl(const std::wstring& elementName) = 0;
+    virtual std::unique_ptr<CControlUI> CreateControl(const std::wstring& elementName) = 0;
 
 protected:
     ~IDialogBuilderCallback() = default;

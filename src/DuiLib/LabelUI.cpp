@@ -61,29 +61,30 @@ SIZE CLabelUI::EstimateSize(SIZE)
 
 void CLabelUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"font") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"font") {
         font_ = ParseInt(value);
-    } else if (name == L"textcolor") {
+    } else if (key == L"textcolor") {
         textColor_ = ParseColor(value);
-    } else if (name == L"disabledtextcolor") {
+    } else if (key == L"disabledtextcolor") {
         disabledTextColor_ = ParseColor(value);
-    } else if (name == L"textpadding") {
+    } else if (key == L"textpadding") {
         textPadding_ = ParseRect(value);
-    } else if (name == L"align") {
+    } else if (key == L"align") {
         if (ContainsText(value, L"left")) textStyle_ = (textStyle_ & ~(DT_CENTER | DT_RIGHT)) | DT_LEFT;
         if (ContainsText(value, L"center")) textStyle_ = (textStyle_ & ~(DT_LEFT | DT_RIGHT)) | DT_CENTER;
         if (ContainsText(value, L"right")) textStyle_ = (textStyle_ & ~(DT_LEFT | DT_CENTER)) | DT_RIGHT;
-    } else if (name == L"valign") {
+    } else if (key == L"valign") {
         if (ContainsText(value, L"top")) textStyle_ = (textStyle_ & ~(DT_BOTTOM | DT_VCENTER)) | DT_TOP;
         if (ContainsText(value, L"vcenter")) textStyle_ = (textStyle_ & ~(DT_TOP | DT_BOTTOM)) | DT_VCENTER;
         if (ContainsText(value, L"bottom")) textStyle_ = (textStyle_ & ~(DT_TOP | DT_VCENTER)) | DT_BOTTOM;
-    } else if (name == L"multiline") {
+    } else if (key == L"multiline") {
         if (ParseBool(value)) {
             textStyle_ = (textStyle_ & ~DT_SINGLELINE) | DT_WORDBREAK;
         } else {
             textStyle_ = (textStyle_ & ~DT_WORDBREAK) | DT_SINGLELINE;
         }
-    } else if (name == L"endellipsis") {
+    } else if (key == L"endellipsis") {
         textStyle_ = ParseBool(value) ? (textStyle_ | DT_END_ELLIPSIS) : (textStyle_ & ~DT_END_ELLIPSIS);
     } else {
         CControlUI::SetAttribute(name, value);

@@ -40,15 +40,16 @@ bool COptionUI::Activate()
 
 void COptionUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"selected") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"selected") {
         Selected(ParseBool(value), false);
-    } else if (name == L"group") {
+    } else if (key == L"group") {
         group_ = value;
-    } else if (name == L"selectedimage") {
+    } else if (key == L"selectedimage") {
         selectedImage_ = value;
-    } else if (name == L"selectedtextcolor") {
+    } else if (key == L"selectedtextcolor") {
         selectedTextColor_ = ParseColor(value);
-    } else if (name == L"selectedbkcolor") {
+    } else if (key == L"selectedbkcolor") {
         selectedBkColor_ = ParseColor(value);
     } else {
         CButtonUI::SetAttribute(name, value);

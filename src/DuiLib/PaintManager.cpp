@@ -2,6 +2,7 @@
 
 #include "AttributeValues.h"
 #include "ControlUI.h"
+#include "DuiLib/ResourceState.h"
 #include "IMessageFilterUI.h"
 #include "INotifyUI.h"
 #include "StringTable.h"
@@ -13,12 +14,6 @@
 namespace DuiLib {
 
 namespace {
-
-HINSTANCE& InstanceSlot()
-{
-    static HINSTANCE instance = nullptr;
-    return instance;
-}
 
 std::map<std::wstring, ImagePtr>& SharedImages()
 {
@@ -45,23 +40,25 @@ bool IsKeyboardMessage(UINT msg)
 
 }  // namespace
 
+PaintManager::UseScope::UseScope(PaintManager& manager) : manager_(manager) { ++manager_.useDepth_; }
+
+PaintManager::UseScope::~UseScope()
+{
+    if (--manager_.useDepth_ == 0) manager_.DeleteReleased();
+}
+
 PaintManager::PaintManager() = default;
 
 PaintManager::~PaintManager()
 {
-    // The trees go while the timers and the queue their controls reap still exist.
-    eventDepth_ = 0;
+    useDepth_ = 0;
     ReleaseRoot();
-    releasedRoots_.clear();
+    DeleteReleased();
 }
 
-void PaintManager::SetInstance(HINSTANCE instance) { InstanceSlot() = instance; }
+void PaintManager::SetInstance(HINSTANCE instance) { SetResourceModule(instance); }
 
-HINSTANCE PaintManager::GetInstance()
-{
-    if (!InstanceSlot()) InstanceSlot() = ::GetModuleHandleW(nullptr);
-    return InstanceSlot();
-}
+HINSTANCE PaintManager::GetInstance() { return GetResourceModule(); }
 
 void PaintManager::AddMultiLanguageString(int id, const std::wstring& text) { StringTable::Add(id, text); }
 
@@ -69,15 +66,21 @@ const std::wstring* PaintManager::GetMultiLanguageString(int id) { return String
 
 void PaintManager::Init(HWND window)
 {
-    window_ = window;
+    if (window != window_) {
+        for (TimerEntry& timer : timers_) DisarmTimer(timer);
+        window_ = window;
+        for (TimerEntry& timer : timers_) {
+            if (timer.running && !ArmTimer(timer)) timer.running = false;
+        }
+    }
     NeedUpdate();
 }
 
-bool PaintManager::AttachDialog(CControlUI* root)
+bool PaintManager::AttachDialog(std::unique_ptr<CControlUI> root)
 {
     if (!root) return false;
     ReleaseRoot();
-    root_.reset(root);
+    root_ = std::move(root);
     initialised_ = true;
     root_->SetManager(this, nullptr, true);
     NeedUpdate();
@@ -88,19 +91,35 @@ bool PaintManager::AttachDialog(CControlUI* root)
 
 void PaintManager::ReleaseRoot()
 {
+    Dispose(std::move(root_));
     hover_ = pressed_ = focus_ = nullptr;
-    if (eventDepth_ > 0 && root_) {
-        releasedRoots_.push_back(std::move(root_));
-    } else {
-        root_.reset();
-    }
     initialised_ = false;
-    for (const TimerEntry& timer : timers_) {
-        if (timer.running && window_) ::KillTimer(window_, timer.nativeId);
-    }
+    for (TimerEntry& timer : timers_) DisarmTimer(timer);
     timers_.clear();
     std::lock_guard<std::mutex> lock(queueLock_);
     asyncQueue_.clear();
+}
+
+void PaintManager::Dispose(std::unique_ptr<CControlUI> control)
+{
+    if (!control) return;
+    control->FindControl([this](CControlUI* leaving) {
+        ReapObjects(leaving);
+        return false;
+    });
+    control->SetManager(nullptr, nullptr, false);
+    if (useDepth_ > 0) {
+        released_.push_back(std::move(control));
+    } else {
+        control.reset();
+    }
+}
+
+void PaintManager::DeleteReleased()
+{
+    // Detached controls never call back here, so one swap takes them all.
+    std::vector<std::unique_ptr<CControlUI>> doomed;
+    doomed.swap(released_);
 }
 
 CControlUI* PaintManager::FindControl(const std::wstring& name) const
@@ -122,44 +141,46 @@ void PaintManager::ForEachControl(const std::function<void(CControlUI*)>& visit)
 
 void PaintManager::SetWindowAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"size") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"size") {
         SIZE size = ParseSize(value);
         SetInitSize(size.cx, size.cy);
-    } else if (name == L"caption") {
+    } else if (key == L"caption") {
         caption_ = ParseRect(value);
-    } else if (name == L"roundcorner") {
+    } else if (key == L"roundcorner") {
         roundCorner_ = ParseSize(value);
-    } else if (name == L"sizebox") {
+    } else if (key == L"sizebox") {
         sizeBox_ = ParseRect(value);
-    } else if (name == L"mininfo") {
+    } else if (key == L"mininfo") {
         minInfo_ = ParseSize(value);
-    } else if (name == L"maxinfo") {
+    } else if (key == L"maxinfo") {
         maxInfo_ = ParseSize(value);
     } else {
-        for (auto& attribute : customAttributes_) {
-            if (attribute.first == name) {
-                attribute.second = value;
-                return;
-            }
+        size_t found = FindCustomAttribute(name);
+        if (found < customAttributes_.size()) {
+            customAttributes_[found].second = value;
+        } else {
+            customAttributes_.emplace_back(name, value);
         }
-        customAttributes_.emplace_back(name, value);
     }
+}
+
+size_t PaintManager::FindCustomAttribute(const std::wstring& name) const
+{
+    size_t i = 0;
+    while (i < customAttributes_.size() && !EqualsNoCase(customAttributes_[i].first, name)) ++i;
+    return i;
 }
 
 bool PaintManager::HasWindowCustomAttribute(const std::wstring& name) const
 {
-    for (const auto& attribute : customAttributes_) {
-        if (attribute.first == name) return true;
-    }
-    return false;
+    return FindCustomAttribute(name) < customAttributes_.size();
 }
 
 std::wstring PaintManager::GetWindowCustomAttribute(const std::wstring& name) const
 {
-    for (const auto& attribute : customAttributes_) {
-        if (attribute.first == name) return attribute.second;
-    }
-    return std::wstring();
+    size_t found = FindCustomAttribute(name);
+    return found < customAttributes_.size() ? customAttributes_[found].second : std::wstring();
 }
 
 void PaintManager::SetInitSize(int cx, int cy)
@@ -226,19 +247,33 @@ void PaintManager::AddSharedImage(const std::wstring& name, ImagePtr image)
 
 void PaintManager::ClearSharedImages() { SharedImages().clear(); }
 
+bool PaintManager::ArmTimer(TimerEntry& timer)
+{
+    timer.armed = window_ && ::SetTimer(window_, timer.nativeId, timer.elapse, nullptr) != 0;
+    return timer.armed || !window_;
+}
+
+void PaintManager::DisarmTimer(TimerEntry& timer)
+{
+    if (timer.armed && window_) ::KillTimer(window_, timer.nativeId);
+    timer.armed = false;
+}
+
 bool PaintManager::SetTimer(CControlUI* control, UINT id, UINT elapse)
 {
-    if (!control) return false;
+    // Only a control of this window stops its timers when it goes.
+    if (!control || control->GetManager() != this) return false;
     for (TimerEntry& timer : timers_) {
         if (timer.control != control || timer.id != id) continue;
         if (timer.running) return false;
-        if (window_ && !::SetTimer(window_, timer.nativeId, elapse, nullptr)) return false;
-        timer.running = true;
-        return true;
+        timer.elapse = elapse;
+        timer.running = ArmTimer(timer);
+        return timer.running;
     }
-    UINT_PTR nativeId = nextTimerId_++;
-    if (window_ && !::SetTimer(window_, nativeId, elapse, nullptr)) return false;
-    timers_.push_back(TimerEntry{control, id, nativeId, true});
+    TimerEntry timer{control, id, nextTimerId_++, elapse, false, false};
+    if (!ArmTimer(timer)) return false;
+    timer.running = true;
+    timers_.push_back(timer);
     return true;
 }
 
@@ -247,7 +282,7 @@ bool PaintManager::KillTimer(CControlUI* control, UINT id)
     for (TimerEntry& timer : timers_) {
         if (timer.control != control || timer.id != id) continue;
         if (!timer.running) return false;
-        if (window_) ::KillTimer(window_, timer.nativeId);
+        DisarmTimer(timer);
         timer.running = false;
         return true;
     }
@@ -261,7 +296,7 @@ void PaintManager::KillTimers(CControlUI* control)
             ++it;
             continue;
         }
-        if (it->running && window_) ::KillTimer(window_, it->nativeId);
+        DisarmTimer(*it);
         it = timers_.erase(it);
     }
 }
@@ -331,6 +366,9 @@ void PaintManager::SendNotify(CControlUI* sender, const std::wstring& type, WPAR
 
 void PaintManager::DeliverNotify(NotifyMessage& msg)
 {
+    // What the window sends itself has no pointer position, however it was sent.
+    if (root_ && msg.sender == root_.get()) msg.mousePoint = POINT{0, 0};
+    UseScope use(*this);
     // A notifier may add or remove notifiers while it handles the message.
     std::vector<INotifyUI*> notifiers = notifiers_;
     for (INotifyUI* notifier : notifiers) {
@@ -377,9 +415,8 @@ void PaintManager::FireEvent(CControlUI* control, UIEventType type, POINT pt, WP
     event.wParam = wParam;
     event.lParam = lParam;
     event.timestamp = ::GetTickCount();
-    ++eventDepth_;
+    UseScope use(*this);
     control->DoEvent(event);
-    if (--eventDepth_ == 0) releasedRoots_.clear();
 }
 
 void PaintManager::OnMouseMove(POINT pt)

@@ -36,30 +36,53 @@ public:
     PaintManager(const PaintManager&) = delete;
     PaintManager& operator=(const PaintManager&) = delete;
 
-    // Process-wide module instance: window classes, resources.
+    // Marks the tree as in use (an event, a notification, a window message
+    // being handled): controls released meanwhile are deleted only when the
+    // outermost use ends, so the code still running on them finds them alive.
+    class UseScope {
+    public:
+        explicit UseScope(PaintManager& manager);
+        ~UseScope();
+        UseScope(const UseScope&) = delete;
+        UseScope& operator=(const UseScope&) = delete;
+
+    private:
+        PaintManager& manager_;
+    };
+
+    // The process's module instance, set once at start-up: window classes are
+    // registered and skin resources looked up with it. One slot, shared with
+    // the resource state's module (SetResourceModule).
     static void SetInstance(HINSTANCE instance);
     static HINSTANCE GetInstance();
     // Process-wide string table (the %{N} references of control texts).
     static void AddMultiLanguageString(int id, const std::wstring& text);
     static const std::wstring* GetMultiLanguageString(int id);
 
+    // Binds the window (null unbinds). Timers started before a window existed
+    // are armed now; one the system refuses stops running.
     void Init(HWND window);
     HWND GetPaintWindow() const { return window_; }
 
     // Takes ownership of the tree, binds and initialises every control.
-    bool AttachDialog(CControlUI* root);
+    bool AttachDialog(std::unique_ptr<CControlUI> root);
     CControlUI* GetRoot() const { return root_.get(); }
-    // Deletes the tree (timers, hover, focus and queued notifications with
-    // it). Asked for while a control handles an event (a notifier that
-    // destroys the window), the tree goes once that control is done.
+    // Releases the tree (timers, hover, focus and queued notifications with
+    // it) through Dispose.
     void ReleaseRoot();
+    // Takes a control and its children out of the window: no hover, press,
+    // focus, timers or queued notifications stay with them and they no longer
+    // know this manager. Deleted at once or, while the tree is in use (see
+    // UseScope), when that use ends.
+    void Dispose(std::unique_ptr<CControlUI> control);
     bool IsInitialised() const { return initialised_; }
     CControlUI* FindControl(const std::wstring& name) const;
     CControlUI* FindControlAt(POINT pt) const;
     void ForEachControl(const std::function<void(CControlUI*)>& visit) const;
 
     // Window element attributes: size, caption, roundcorner, sizebox,
-    // mininfo and maxinfo are interpreted; any other is kept by name.
+    // mininfo and maxinfo are interpreted; any other is kept by name, as the
+    // skin spells it. Names match without regard to case.
     void SetWindowAttribute(const std::wstring& name, const std::wstring& value);
     bool HasWindowCustomAttribute(const std::wstring& name) const;
     std::wstring GetWindowCustomAttribute(const std::wstring& name) const;
@@ -84,7 +107,8 @@ public:
     static void AddSharedImage(const std::wstring& name, ImagePtr image);
     static void ClearSharedImages();
 
-    // Timers per (control, id). False when that timer is already running.
+    // Timers per (control, id) of this window's controls. False when that
+    // timer is already running, or for a control of another manager or none.
     bool SetTimer(CControlUI* control, UINT id, UINT elapse);
     bool KillTimer(CControlUI* control, UINT id);
     void KillTimers(CControlUI* control);
@@ -95,7 +119,9 @@ public:
     bool AddMessageFilter(IMessageFilterUI* filter);
     bool RemoveMessageFilter(IMessageFilterUI* filter);
     // Synchronous: every notifier now. Asynchronous (any thread): queued and
-    // delivered from the window's message loop.
+    // delivered from the window's message loop. Controls' notifications carry
+    // the last mouse point when sent synchronously; the window's own (sender
+    // the root control) always carry a zero point.
     void SendNotify(NotifyMessage& msg, bool async = false);
     void SendNotify(CControlUI* sender, const std::wstring& type, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool async = false);
@@ -134,13 +160,21 @@ private:
         CControlUI* control;
         UINT id;
         UINT_PTR nativeId;
-        bool running;
+        UINT elapse;
+        bool running;  // started and not killed
+        bool armed;    // a native timer of the bound window exists
     };
     struct QueuedNotify {
         NotifyMessage msg;
     };
 
+    // Index of the custom attribute, or the count when there is none.
+    size_t FindCustomAttribute(const std::wstring& name) const;
     void DeliverNotify(NotifyMessage& msg);
+    // Arms the native timer when a window is bound; false when the system refuses.
+    bool ArmTimer(TimerEntry& timer);
+    void DisarmTimer(TimerEntry& timer);
+    void DeleteReleased();
     void OnMouseMove(POINT pt);
     void OnButtonDown(POINT pt, bool doubleClick);
     void OnButtonUp(POINT pt);
@@ -151,8 +185,8 @@ private:
 
     HWND window_ = nullptr;
     std::unique_ptr<CControlUI> root_;
-    std::vector<std::unique_ptr<CControlUI>> releasedRoots_;  // waiting for the event in progress
-    int eventDepth_ = 0;
+    std::vector<std::unique_ptr<CControlUI>> released_;  // waiting for the use in progress to end
+    int useDepth_ = 0;
     bool initialised_ = false;
     bool updateNeeded_ = true;
     bool firstPaint_ = true;

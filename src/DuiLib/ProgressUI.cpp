@@ -62,15 +62,16 @@ int CProgressUI::FillLength() const
 
 void CProgressUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"foreimage") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"foreimage") {
         foreImage_ = value;
-    } else if (name == L"hor") {
+    } else if (key == L"hor") {
         horizontal_ = ParseBool(value);
-    } else if (name == L"min") {
+    } else if (key == L"min") {
         SetMinValue(ParseInt(value));
-    } else if (name == L"max") {
+    } else if (key == L"max") {
         SetMaxValue(ParseInt(value));
-    } else if (name == L"value") {
+    } else if (key == L"value") {
         SetValue(ParseInt(value));
     } else {
         CLabelUI::SetAttribute(name, value);

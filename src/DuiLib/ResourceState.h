@@ -24,8 +24,10 @@ constexpr std::size_t kMaxSkinFileBytes = 4u * 1024u * 1024u;
 void SetResourcePath(const std::wstring& path);
 const std::wstring& GetResourcePath();
 
-// Module whose resources hold the archive and typed images; the running
-// executable unless set.
+// The process's one module instance (PaintManager::SetInstance is the same
+// slot): its resources hold the archive and typed images, and the window
+// classes are registered with it. The running executable unless set; set
+// once at start-up, before the first window.
 void SetResourceModule(HMODULE module);
 HMODULE GetResourceModule();
 

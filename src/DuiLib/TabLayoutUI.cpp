@@ -20,6 +20,9 @@ void CTabLayoutUI::ShowOnly(int index)
 bool CTabLayoutUI::SelectItem(int index, bool notify)
 {
     if (index < 0 || index >= GetCount()) return false;
+    // The page already shown: nothing changes, so nothing is announced (a
+    // "tabselect" handler that selects pages would otherwise never end).
+    if (index == current_) return true;
     int old = current_;
     current_ = index;
     ShowOnly(index);
@@ -35,7 +38,8 @@ bool CTabLayoutUI::SelectItem(int index, bool notify)
 
 void CTabLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"selectedid") {
+    const std::wstring key = AttributeKey(name);
+    if (key == L"selectedid") {
         current_ = ParseInt(value);
     } else {
         CContainerUI::SetAttribute(name, value);

@@ -12,7 +12,8 @@ public:
     CControlUI* GetInterface(const std::wstring& name) override;
 
     int GetCurSel() const { return current_; }
-    // False for an index outside the children.
+    // False for an index outside the children; the current index changes
+    // nothing and sends nothing.
     bool SelectItem(int index, bool notify = true);
 
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;

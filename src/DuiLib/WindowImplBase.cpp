@@ -40,7 +40,9 @@ LRESULT CaptionHitTest(const PaintManager& manager, POINT pt, const RECT& client
 
 WindowImplBase::WindowImplBase() = default;
 
-WindowImplBase::~WindowImplBase() = default;
+// The window goes while the paint manager and the tree its messages reach
+// still exist; its WM_NCDESTROY releases the tree.
+WindowImplBase::~WindowImplBase() { DestroyNativeWindow(); }
 
 UINT WindowImplBase::WindowClassStyle() const { return CS_DBLCLKS; }
 
@@ -109,10 +111,13 @@ LRESULT WindowImplBase::FilterMessage(UINT msg, WPARAM wParam, LPARAM, bool& han
     return 0;
 }
 
-CControlUI* WindowImplBase::CreateControl(const std::wstring&) { return nullptr; }
+std::unique_ptr<CControlUI> WindowImplBase::CreateControl(const std::wstring&) { return nullptr; }
 
 LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // A handler may destroy the window (and so release the tree) while it or
+    // an outer handler still works with controls: they stay until it returns.
+    PaintManager::UseScope use(paintManager_);
     LRESULT result = 0;
     if (paintManager_.PreMessageHandler(msg, wParam, lParam, result)) return result;
     bool handled = true;
@@ -271,12 +276,12 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     paintManager_.AddMessageFilter(this);
     if (!PrepareResources()) return 0;
     DialogBuilder builder;
-    CControlUI* root = builder.Create(SkinFile(), this, &paintManager_);
+    std::unique_ptr<CControlUI> root = builder.Create(SkinFile(), this, &paintManager_);
     if (!root) {
         ::MessageBoxW(nullptr, kSkinLoadFailureText, L"Duilib", MB_OK | MB_ICONERROR);
         ::ExitProcess(1);
     }
-    paintManager_.AttachDialog(root);
+    paintManager_.AttachDialog(std::move(root));
     paintManager_.AddNotifier(this);
     OnSkinLoaded();
     return 0;

@@ -28,6 +28,9 @@ public:
     UINT WindowClassStyle() const override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnWindowDestroyed(HWND window) override;
+    // Destroys a window that still exists while the paint manager and the
+    // tree are alive; derived classes whose members the window's messages
+    // reach call DestroyNativeWindow first in their own destructors.
     ~WindowImplBase() override;
 
     virtual void OnSkinLoaded();
@@ -69,7 +72,7 @@ public:
     // IMessageFilterUI: Enter and Esc to OnDefaultKey.
     LRESULT FilterMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     // IDialogBuilderCallback: no controls of its own.
-    CControlUI* CreateControl(const std::wstring& elementName) override;
+    std::unique_ptr<CControlUI> CreateControl(const std::wstring& elementName) override;
 
     PaintManager& GetPaintManager() { return paintManager_; }
 

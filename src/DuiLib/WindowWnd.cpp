@@ -1,6 +1,7 @@
 #include "WindowWnd.h"
 
 #include "PaintManager.h"
+#include "WindowProcedureGuard.h"
 
 #include <map>
 
@@ -30,16 +31,17 @@ int CenteredStart(int centerStart, int centerEnd, int size, int areaStart, int a
 
 CWindowWnd::CWindowWnd() = default;
 
-CWindowWnd::~CWindowWnd()
+CWindowWnd::~CWindowWnd() { DestroyNativeWindow(); }
+
+void CWindowWnd::DestroyNativeWindow()
 {
-    // A window that outlives its object would call into freed memory; it
-    // goes first, unhooked so its last messages reach only the system.
-    if (window_ && ::IsWindow(window_)) {
-        HWND window = window_;
-        window_ = nullptr;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        ::DestroyWindow(window);
-    }
+    // The window's last messages (WM_DESTROY, WM_NCDESTROY) still reach this
+    // object: whatever part of it is not yet destroyed handles them.
+    if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
+    // Only the window's own thread can destroy it; from any other, the window
+    // at least never calls into this object again.
+    if (window_ && ::IsWindow(window_)) ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    window_ = nullptr;
 }
 
 std::wstring CWindowWnd::SuperclassName() const { return std::wstring(); }
@@ -190,10 +192,19 @@ LRESULT CALLBACK CWindowWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         LRESULT result = self->DefaultProc(msg, wParam, lParam);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->window_ = nullptr;
-        self->OnWindowDestroyed(hwnd);
-        return result;
+        auto destroyed = [&] {
+            self->OnWindowDestroyed(hwnd);
+            return result;
+        };
+        return AnswerWithoutExceptions(msg, destroyed, [result] { return result; });
     }
-    return self->HandleMessage(msg, wParam, lParam);
+    WNDPROC super = self->superProc_;
+    return AnswerWithoutExceptions(
+        msg, [&] { return self->HandleMessage(msg, wParam, lParam); },
+        [&] {
+            return super ? ::CallWindowProcW(super, hwnd, msg, wParam, lParam)
+                         : ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        });
 }
 
 LRESULT CALLBACK CWindowWnd::SuperclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -16,9 +16,12 @@ public:
     // A system class to superclass instead of registering a new one; "" for none.
     virtual std::wstring SuperclassName() const;
     virtual UINT WindowClassStyle() const;
+    // Called through the window procedure, which lets no exception out: one
+    // is logged and the message answered by the default procedure.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // After the last message (WM_NCDESTROY) the window sends.
     virtual void OnWindowDestroyed(HWND window);
+    // Destroys a window that still exists (DestroyNativeWindow).
     virtual ~CWindowWnd();
 
     CWindowWnd(const CWindowWnd&) = delete;
@@ -43,6 +46,11 @@ public:
     void SetIcon(UINT resourceId);
 
 protected:
+    // Destroys the native window now if it exists. The window's procedure
+    // calls into this object, so the window must go before the members it
+    // reaches: a derived class whose members its messages use calls this
+    // first in its destructor (the window base does so in its own).
+    void DestroyNativeWindow();
     bool RegisterWindowClass();
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SuperclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

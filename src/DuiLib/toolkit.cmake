@@ -11,6 +11,7 @@ add_library(lumora_duilib STATIC
   ${LUMORA_DUILIB_DIR}/ContainerUI.cpp
   ${LUMORA_DUILIB_DIR}/ControlUI.cpp
   ${LUMORA_DUILIB_DIR}/DialogBuilder.cpp
+  ${LUMORA_DUILIB_DIR}/DuiFrame.cpp
   ${LUMORA_DUILIB_DIR}/EditUI.cpp
   ${LUMORA_DUILIB_DIR}/HorizontalLayoutUI.cpp
   ${LUMORA_DUILIB_DIR}/ImageData.cpp
@@ -22,12 +23,19 @@ add_library(lumora_duilib STATIC
   ${LUMORA_DUILIB_DIR}/PaintManager.cpp
   ${LUMORA_DUILIB_DIR}/ProgressUI.cpp
   ${LUMORA_DUILIB_DIR}/RenderEngine.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceAnimation.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceButtonUI.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceControls.cpp
+  ${LUMORA_DUILIB_DIR}/SequenceLabelUI.cpp
+  ${LUMORA_DUILIB_DIR}/ShadowBitmap.cpp
+  ${LUMORA_DUILIB_DIR}/ShadowRegistry.cpp
   ${LUMORA_DUILIB_DIR}/StringTable.cpp
   ${LUMORA_DUILIB_DIR}/TabLayoutUI.cpp
   ${LUMORA_DUILIB_DIR}/TextUI.cpp
   ${LUMORA_DUILIB_DIR}/VerticalLayoutUI.cpp
   ${LUMORA_DUILIB_DIR}/WindowImplBase.cpp
   ${LUMORA_DUILIB_DIR}/WindowWnd.cpp
+  ${LUMORA_DUILIB_DIR}/WndShadow.cpp
 )
 target_include_directories(lumora_duilib PUBLIC ${LUMORA_SRC_DIR})
 target_link_libraries(lumora_duilib PUBLIC lumora_utils dep_pugixml gdiplus gdi32 user32 msimg32 shlwapi ole32)
@@ -35,7 +43,8 @@ if(TARGET lumora_skin_archive)
   target_link_libraries(lumora_duilib PUBLIC lumora_skin_archive)
 endif()
 
-add_executable(skinview WIN32 ${LUMORA_DUILIB_DIR}/skinview/SkinViewMain.cpp ${LUMORA_DUILIB_DIR}/skinview/SkinViewWnd.cpp)
+add_executable(skinview WIN32 ${LUMORA_DUILIB_DIR}/skinview/SkinViewMain.cpp ${LUMORA_DUILIB_DIR}/skinview/SkinViewWnd.cpp
+  ${LUMORA_DUILIB_DIR}/skinview/BitmapFile.cpp)
 target_link_libraries(skinview PRIVATE lumora_duilib)
 target_link_options(skinview PRIVATE -municode -mwindows)
 if(COMMAND lumora_embed_skin)

@@ -1,9 +1,12 @@
 #include "Thread.h"
 
-#include "app/DiagnosticLog.h"
 #include "TextConvert.h"
+#include "app/DiagnosticLog.h"
 
 #include <process.h>
+
+#include <cerrno>
+#include <exception>
 
 namespace Utils {
 
@@ -53,27 +56,76 @@ void NameThreadForDebugger(HANDLE thread, uint32_t threadId, const std::wstring&
     if (::IsDebuggerPresent()) RaiseNamingException(text, threadId);
 }
 
+namespace {
+
+std::atomic<Thread::Creator> g_creator{nullptr};
+
+// What escapes a body ends that body, not the process; the owner learns of it
+// through the report its body never sent, and the log says why.
+void RunBody(const Thread::Body& body, void* argument)
+{
+    try {
+        if (body) body(argument);
+    } catch (const std::exception& e) {
+        LogLine(L"THREAD EXCEPTION %s", ToWide(e.what(), 0).c_str());
+    } catch (...) {
+        LogLine(L"THREAD EXCEPTION");
+    }
+}
+
+}  // namespace
+
+void Thread::SetCreatorForTesting(Creator creator) { g_creator = creator; }
+
 Thread::Thread(Body body, void* argument, std::wstring name)
     : body_(std::move(body)), argument_(argument), name_(std::move(name))
 {
     unsigned id = 0;
-    uintptr_t handle = ::_beginthreadex(nullptr, 0, &Thread::CallBack, this, CREATE_SUSPENDED, &id);
-    if (handle == 0) return;
+    Creator create = g_creator.load();
+    uintptr_t handle = create ? create(nullptr, 0, &Thread::CallBack, this, CREATE_SUSPENDED, &id)
+                              : ::_beginthreadex(nullptr, 0, &Thread::CallBack, this, CREATE_SUSPENDED, &id);
+    if (handle == 0) {
+        LogLine(L"THREAD NOT CREATED errno=%d", errno);
+        return;
+    }
     handle_.Reset(reinterpret_cast<HANDLE>(handle));
     id_ = id;
     NameThreadForDebugger(handle_.Get(), id_, name_);
 }
 
-Thread::~Thread() { Join(); }
+Thread::~Thread()
+{
+    if (handle_ && !resumed_) {
+        // Waiting for a suspended thread never ends: let it run, past its body.
+        abandoned_ = true;
+        ::ResumeThread(handle_.Get());
+    }
+    if (RunsOnCallingThread()) {
+        // The body ends its own object; it keeps what it runs (see CallBack)
+        // and nobody is left to wait for it.
+        LogLine(L"THREAD DESTROYED FROM ITS OWN BODY");
+        handle_.Reset();
+        return;
+    }
+    Join();
+}
 
 bool Thread::Resume()
 {
-    return handle_ && ::ResumeThread(handle_.Get()) != static_cast<DWORD>(-1);
+    if (!handle_) return false;
+    resumed_ = true;
+    return ::ResumeThread(handle_.Get()) != static_cast<DWORD>(-1);
 }
+
+bool Thread::RunsOnCallingThread() const { return handle_ && id_ == ::GetCurrentThreadId(); }
 
 void Thread::Join()
 {
     if (!handle_) return;
+    if (RunsOnCallingThread()) {
+        LogLine(L"THREAD JOIN REFUSED: called from its own body");
+        return;
+    }
     ::WaitForSingleObject(handle_.Get(), INFINITE);
     handle_.Reset();
     id_ = 0xFFFFFFFF;
@@ -82,9 +134,20 @@ void Thread::Join()
 unsigned __stdcall Thread::CallBack(void* object)
 {
     Thread* self = static_cast<Thread*>(object);
-    LogLine(L"THREAD BEGIN");
-    if (self->body_) self->body_(self->argument_);
-    LogLine(L"THREAD END");
+    if (self->abandoned_) {
+        LogLine(L"THREAD ABANDONED");
+        ::_endthreadex(0);
+        return 0;
+    }
+    {
+        // Taken out of the object, so a body that destroys its own object
+        // still has itself and its argument to finish with.
+        Body body = std::move(self->body_);
+        void* argument = self->argument_;
+        LogLine(L"THREAD BEGIN");
+        RunBody(body, argument);
+        LogLine(L"THREAD END");
+    }
     ::_endthreadex(0);
     return 0;
 }

@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cmath>
+#include <cwctype>
+
 namespace {
 const wchar_t kSection[] = L"Install";
 const DWORD kValueChars = 260;
@@ -29,6 +32,16 @@ std::wstring ReadString(const std::wstring& ini, const wchar_t* key, const wchar
     wchar_t value[kValueChars] = {};
     ::GetPrivateProfileStringW(kSection, key, fallback, value, kValueChars, ini.c_str());
     return value;
+}
+
+// Leading white space, an optional sign, then a digit or a point and a digit.
+bool StartsWithNumber(const std::wstring& text)
+{
+    size_t i = 0;
+    while (i < text.size() && std::iswspace(text[i])) ++i;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) ++i;
+    if (i < text.size() && text[i] == L'.') ++i;
+    return i < text.size() && text[i] >= L'0' && text[i] <= L'9';
 }
 
 }  // namespace
@@ -71,6 +84,8 @@ std::wstring InstallerConfig::ResolveDownloadUrl(const std::wstring& urlTemplate
     return url;
 }
 
+bool InstallerConfig::IsSoundScale(double scale) { return std::isfinite(scale) && scale >= 0.0 && scale <= 1.0; }
+
 void InstallerConfig::SetDownloadUrl(const std::wstring& urlTemplate)
 {
     DownloadUrl = ResolveDownloadUrl(urlTemplate, osLabel_);
@@ -85,7 +100,12 @@ void InstallerConfig::ReadConfigFile(const std::wstring& iniPath)
     IsEnableAppSensors = SettingText::ToBool(ReadString(iniPath, L"IsEnableAppSensors", L"true"));
     DlAppNameSuffix = ReadString(iniPath, L"DlAppNameSuffix", L".downloader");
     DlAppVersion = ReadString(iniPath, L"m_DlAppVersion", L"");
-    DownloadScale = SettingText::ToDoubleOrZero(ReadString(iniPath, L"DownloadScale", L"0.7"));
+    // Text with no number gives 0; a number outside 0..1, or one too large
+    // for a double, would push the bar past its ends and keeps the default.
+    const std::wstring scaleText = ReadString(iniPath, L"DownloadScale", L"0.7");
+    double scale = 0.0;
+    bool parsed = SettingText::ToDouble(scaleText, scale);
+    if (parsed ? IsSoundScale(scale) : !StartsWithNumber(scaleText)) DownloadScale = scale;
     InstCmd = ReadString(iniPath, L"InstCmd", L"");
 }
 
@@ -98,9 +118,12 @@ void InstallerConfig::ApplySwitches(const CommandLineSwitches& s)
 {
     if (s.Has(L"-downloadurl")) SetDownloadUrl(s.String(L"-downloadurl"));
     if (s.Has(L"-downloadtype")) DownloadType = SettingText::ToIntOrZero(s.String(L"-downloadtype"));
-    // A scale that is no usable number keeps what the defaults and the config
-    // file gave: a bar split of 0 would hide the whole download.
-    if (s.Has(L"-downloadscale")) SettingText::ToDouble(s.String(L"-downloadscale"), DownloadScale);
+    // A scale that is no usable number, or lies outside 0..1, keeps what the
+    // defaults and the config file gave.
+    double scale = 0.0;
+    if (s.Has(L"-downloadscale") && SettingText::ToDouble(s.String(L"-downloadscale"), scale) && IsSoundScale(scale)) {
+        DownloadScale = scale;
+    }
     if (s.Has(L"-ischecknet")) IsCheckNet = SettingText::ToBool(s.String(L"-ischecknet"));
     if (s.Has(L"-isenableappsensors")) IsEnableAppSensors = SettingText::ToBool(s.String(L"-isenableappsensors"));
     if (s.Has(L"-dlappnamesuffix")) DlAppNameSuffix = s.String(L"-dlappnamesuffix");

@@ -11,7 +11,9 @@ class CommandLineSwitches;
 class InstallerConfig {
 public:
     static constexpr const wchar_t* kConfigFileName = L"NorvoInstallerConfig.ini";
-    static constexpr const wchar_t* kDefaultPackageUrl = L"http://dl.norvosoft.com/software/511";
+    // Over TLS: the digest that vouches for the package travels in the address
+    // the server redirects to, so it must not be open to change on the way.
+    static constexpr const wchar_t* kDefaultPackageUrl = L"https://dl.norvosoft.com/software/511";
 
     // The process's record: defaults and the config file beside the running exe.
     static InstallerConfig& Instance();
@@ -28,6 +30,8 @@ public:
     static std::wstring ConfigPathFor(const std::wstring& exePath);
     // "${ROUTE}" becomes the download route of the version label.
     static std::wstring ResolveDownloadUrl(const std::wstring& urlTemplate, const std::wstring& osLabel);
+    // A share of the progress bar: a finite value from 0 to 1.
+    static bool IsSoundScale(double scale);
 
     std::wstring DownloadUrl;
     int DownloadType = 1;

@@ -1,7 +1,7 @@
 #include "CCurlDownloader.h"
 
-#include "AddressText.h"
 #include "FileDigest.h"
+#include "WorkerGuard.h"
 #include "app/DiagnosticLog.h"
 
 #include <windows.h>
@@ -27,60 +27,71 @@ CCurlDownloader::~CCurlDownloader()
 
 void CCurlDownloader::Start()
 {
-    worker_.Replace(std::make_unique<Utils::Thread>(&CCurlDownloader::dlThreadFun, this, L"ABDEF"));
+    if (worker_.Replace(WorkerSlot::MakeWorker(&CCurlDownloader::dlThreadFun, this))) return;
+    LogLine(L"the download worker could not be started");
+    Report(DL_CODE_START, 1.0, L"");
+    Report(DL_CODE_FAIL, 0.0, kLibCurl);
 }
 
 void CCurlDownloader::OnProgress(void* downloader, double speed, double, double percent)
 {
     // No report for the first callback (no speed yet) or a body longer than probed.
     if (speed <= 0.0 || percent > 100.0) return;
-    static_cast<CCurlDownloader*>(downloader)->Report(DL_CODE_PROGRESS, percent / 100.0, L"");
+    CCurlDownloader* self = static_cast<CCurlDownloader*>(downloader);
+    double fraction = percent / 100.0;
+    if (fraction < self->highestFraction_) return;
+    self->highestFraction_ = fraction;
+    self->Report(DL_CODE_PROGRESS, fraction, L"");
+}
+
+void CCurlDownloader::EndRun(bool& ended, const Ending& ending)
+{
+    ended = true;
+    if (ending.notice) Report(DL_CODE_MD5_NOTICE, 0.0, ending.notice);
+    Report(ending.code, ending.progress, ending.text);
 }
 
 uint32_t CCurlDownloader::dlThreadFun(void* downloader)
 {
     CCurlDownloader* self = static_cast<CCurlDownloader*>(downloader);
-    self->Report(DL_CODE_START, 1.0, L"");
-    if (self->destination_.empty()) {
-        // Nowhere to put the file: going on would write beside the working folder.
-        self->Report(DL_CODE_FAIL, 1.0, L"");
-        return 0;
-    }
-    int result = self->client_.Start();
-    int budget = kAttemptBudget;
-    while (result != 0) {
-        budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
-        if (budget <= 0 || self->client_.Stopped()) {
-            self->Report(DL_CODE_FAIL, static_cast<double>(result), kLibCurl);
-            return 0;
-        }
-        LogLine(L"CurlDownLoader Code=%d", result);
-        ::Sleep(kPauseMs);
-        result = self->client_.Start();
-    }
-    self->Verify();
+    bool ended = false;
+    Utils::RunGuarded(
+        L"CCurlDownloader worker", [&] { self->EndRun(ended, self->dlThreadFun()); },
+        [&] {
+            if (!ended) self->EndRun(ended, {DL_CODE_FAIL, 0.0});
+        });
     return 0;
 }
 
-void CCurlDownloader::Verify()
+CCurlDownloader::Ending CCurlDownloader::dlThreadFun()
+{
+    highestFraction_ = 0.0;
+    Report(DL_CODE_START, 1.0, L"");
+    if (destination_.empty()) {
+        // Nowhere to put the file: going on would write beside the working folder.
+        return {DL_CODE_FAIL, 1.0, nullptr, L""};
+    }
+    int result = client_.Start();
+    int budget = kAttemptBudget;
+    while (result != 0) {
+        budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
+        if (budget <= 0 || client_.Stopped() || client_.Broken()) return {DL_CODE_FAIL, static_cast<double>(result)};
+        LogLine(L"CurlDownLoader Code=%d", result);
+        ::Sleep(kPauseMs);
+        result = client_.Start();
+    }
+    return Verify();
+}
+
+CCurlDownloader::Ending CCurlDownloader::Verify()
 {
     std::string expected = Utils::GetUrlMd5(client_.EffectiveUrl());
-    if (expected.size() != Utils::kMd5TextLength) {
-        Report(DL_CODE_MD5_NOTICE, 0.0, L"curl获取url-md5失败");
-        Report(DL_CODE_SUCCESS, 0.0, kLibCurl);
-        return;
-    }
-    std::string actual = Utils::GetFileMd5(Utils::ToAnsiPath(destination_));
+    if (expected.size() != Utils::kMd5TextLength) return {DL_CODE_SUCCESS, 0.0, L"curl获取url-md5失败"};
+    std::string actual = Utils::GetFileMd5(destination_);
     // A file that cannot be hashed is no evidence of a bad download.
-    if (actual.size() != Utils::kMd5TextLength || actual == expected) {
-        Report(DL_CODE_SUCCESS, 0.0, kLibCurl);
-        return;
-    }
-    Report(DL_CODE_MD5_NOTICE, 0.0, L"curl文件md5校验失败");
-    if (retriedOnce_) {
-        Report(DL_CODE_FAIL, 0.0, kLibCurl);
-        return;
-    }
+    if (actual.size() != Utils::kMd5TextLength || actual == expected) return {DL_CODE_SUCCESS, 0.0};
+    const wchar_t* mismatch = L"curl文件md5校验失败";
+    if (retriedOnce_) return {DL_CODE_FAIL, 0.0, mismatch};
     retriedOnce_ = true;
-    Report(DL_CODE_RETRY, 0.0, kLibCurl);
+    return {DL_CODE_RETRY, 0.0, mismatch};
 }

@@ -23,7 +23,18 @@ public:
     static void OnProgress(void* downloader, double speed, double reserved, double percent);
 
 private:
-    void Verify();
+    // What ends a run: an optional 1006 notice, then the ending report.
+    struct Ending {
+        int code;
+        double progress;
+        const wchar_t* notice = nullptr;
+        const wchar_t* text = L"LibCurl";
+    };
+
+    // The run up to its ending (reports 1001 and the progress itself).
+    Ending dlThreadFun();
+    Ending Verify();
+    void EndRun(bool& ended, const Ending& ending);
     void Report(int code, double progress, const wchar_t* text) { owner_(code, progress, text); }
 
     StatusCallback owner_;
@@ -32,4 +43,7 @@ private:
     CurlClient client_;
     WorkerSlot worker_;
     bool retriedOnce_ = false;
+    // The run's highest reported fraction: a later attempt that starts over
+    // (its partial file was refused) does not move the bar back.
+    double highestFraction_ = 0.0;
 };

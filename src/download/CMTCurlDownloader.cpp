@@ -3,15 +3,17 @@
 #include "AddressText.h"
 #include "CurlCommon.h"
 #include "FileDigest.h"
+#include "LocalFile.h"
+#include "WorkerGuard.h"
 #include "app/DiagnosticLog.h"
 #include "Utils/TextConvert.h"
 
-#include <sys/stat.h>
-#include <io.h>
 #include <windows.h>
 
+#include <cctype>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
@@ -20,40 +22,35 @@ namespace {
 const wchar_t kLibCurl[] = L"LibCurl";
 const size_t kMergeBufferBytes = 1024;
 
-int64_t ExistingSize(const std::string& path)
+bool StartsWithNoCase(const std::string& text, const char* prefix)
 {
-    if (::_access(path.c_str(), 0) != 0) return 0;
-    struct _stati64 info;
-    if (::_stati64(path.c_str(), &info) != 0) return 0;
-    return info.st_size;
-}
-
-Utils::UniqueCFile OpenFile(const std::string& path, const char* mode)
-{
-    FILE* raw = nullptr;
-    if (::fopen_s(&raw, path.c_str(), mode) != 0) return Utils::UniqueCFile();
-    return Utils::UniqueCFile(raw);
-}
-
-// The settings every request of this downloader shares; the combined result.
-int ApplySettings(CURL* h, const CMTCurlDownloader::TransferSettings& s)
-{
-    int combined = 0;
-    combined |= ::curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, s.connectTimeoutSeconds);
-    combined |= ::curl_easy_setopt(h, CURLOPT_MAXREDIRS, s.maxRedirects);
-    combined |= ::curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, s.verifyPeer);
-    combined |= ::curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, s.verifyHost);
-    if (s.lowSpeedTimeSeconds > 0) {
-        combined |= ::curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, s.lowSpeedLimit);
-        combined |= ::curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, s.lowSpeedTimeSeconds);
+    for (size_t i = 0; prefix[i]; ++i) {
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
     }
-    return combined;
+    return true;
+}
+
+// Reads a decimal number at text[at]; false when there is none.
+bool ReadNumber(const std::string& text, size_t& at, int64_t& value)
+{
+    size_t begin = at;
+    value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+        if (value > (INT64_MAX - 9) / 10) return false;
+        value = value * 10 + (text[at++] - '0');
+    }
+    return at > begin;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return std::string();
+    size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
 }
 
 }  // namespace
-
-const CMTCurlDownloader::TransferSettings CMTCurlDownloader::kResolutionSettings = {60, 30, 1, 2, 0, 0};
-const CMTCurlDownloader::TransferSettings CMTCurlDownloader::kRangeSettings = {60, 30, 1, 2, 1, 5};
 
 std::vector<CMTCurlDownloader::Range> CMTCurlDownloader::SplitIntoRanges(int64_t length)
 {
@@ -78,6 +75,21 @@ std::string CMTCurlDownloader::RangeText(int64_t first, int64_t last)
     return text;
 }
 
+bool CMTCurlDownloader::ContentRangeMatches(const std::string& value, int64_t first, int64_t last, int64_t total)
+{
+    std::string text = Trimmed(value);
+    if (!StartsWithNoCase(text, "bytes")) return false;
+    size_t at = 5;
+    if (at >= text.size() || (text[at] != ' ' && text[at] != '\t')) return false;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    int64_t gotFirst = 0, gotLast = 0, gotTotal = 0;
+    if (!ReadNumber(text, at, gotFirst) || at >= text.size() || text[at++] != '-') return false;
+    if (!ReadNumber(text, at, gotLast) || at >= text.size() || text[at++] != '/') return false;
+    if (gotFirst != first || gotLast != last) return false;
+    if (text.compare(at, std::string::npos, "*") == 0) return true;
+    return ReadNumber(text, at, gotTotal) && at == text.size() && gotTotal == total;
+}
+
 CMTCurlDownloader::CMTCurlDownloader(const StatusCallback& owner, const wchar_t* address, const wchar_t* destination,
                                      bool httpLibraryReady)
     : owner_(owner),
@@ -85,7 +97,7 @@ CMTCurlDownloader::CMTCurlDownloader(const StatusCallback& owner, const wchar_t*
       address_(address ? address : L""),
       httpLibraryReady_(httpLibraryReady)
 {
-    ::DeleteFileW(destination_.c_str());
+    Utils::DeleteLocalFile(destination_);
     DeletePartFiles();
 }
 
@@ -97,14 +109,11 @@ CMTCurlDownloader::~CMTCurlDownloader()
     detachedEnded_.wait(lock, [this] { return detached_ == 0; });
 }
 
-std::string CMTCurlDownloader::PartPath(int index) const
-{
-    return Utils::ToAnsiPath(destination_) + "_" + std::to_string(index);
-}
+std::wstring CMTCurlDownloader::PartPath(int index) const { return destination_ + L"_" + std::to_wstring(index); }
 
 void CMTCurlDownloader::DeletePartFiles() const
 {
-    for (int i = 0; i < kMostParts; ++i) ::DeleteFileA(PartPath(i).c_str());
+    for (int i = 0; i < kMostParts; ++i) Utils::DeleteLocalFile(PartPath(i));
 }
 
 void CMTCurlDownloader::DetachedBegins()
@@ -124,25 +133,47 @@ void CMTCurlDownloader::DetachedEnds()
 void CMTCurlDownloader::Start()
 {
     if (stop_) return;  // a report made while the object goes away
-    worker_.Replace(std::make_unique<Utils::Thread>(&CMTCurlDownloader::Start_Down, this, L"ABDEF"));
+    if (worker_.Replace(WorkerSlot::MakeWorker(&CMTCurlDownloader::Start_Down, this))) return;
+    LogLine(L"the download worker could not be started");
+    Report(DL_CODE_START, 1.0, L"");
+    Report(DL_CODE_FAIL, 0.0, kLibCurl);
+}
+
+void CMTCurlDownloader::EndRun(bool& ended, const Ending& ending)
+{
+    ended = true;
+    if (ending.notice) Report(DL_CODE_MD5_NOTICE, 0.0, ending.notice);
+    Report(ending.code, ending.progress, kLibCurl);
 }
 
 uint32_t CMTCurlDownloader::Start_Down(void* downloader)
 {
     CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(downloader);
-    self->Report(DL_CODE_START, 1.0, L"");
-    LogLine(L"start download");
-    std::string address = Utils::ToCurlAddress(self->address_);
-    ::DeleteFileW(self->destination_.c_str());
-    if (!self->ProgressWorthKeeping()) self->DeletePartFiles();
-    bool resolved = !self->effectiveUrl_.empty() && self->length_ >= kSmallestLength;
-    if (!resolved && !self->getRealDownloadUrl(address)) {
-        self->Report(DL_CODE_FAIL, 0.0, kLibCurl);
-        return 0;
-    }
-    self->BuildNodes();
-    self->StartParts();
+    bool ended = false;
+    Utils::RunGuarded(
+        L"CMTCurlDownloader start worker", [&] { self->Start_Down(ended); },
+        [&] {
+            if (!ended) self->EndRun(ended, {DL_CODE_FAIL, 0.0});
+        });
     return 0;
+}
+
+void CMTCurlDownloader::Start_Down(bool& ended)
+{
+    broken_ = false;
+    Report(DL_CODE_START, 1.0, L"");
+    LogLine(L"start download");
+    std::string address = Utils::ToCurlAddress(address_);
+    Utils::DeleteLocalFile(destination_);
+    if (!ProgressWorthKeeping()) DeletePartFiles();
+    bool resolved = !effectiveUrl_.empty() && length_ >= kSmallestLength;
+    if (!resolved && !getRealDownloadUrl(address)) {
+        EndRun(ended, {DL_CODE_FAIL, 0.0});
+        return;
+    }
+    BuildNodes();
+    ended = true;  // from here on the collector ends the run
+    StartParts();
 }
 
 bool CMTCurlDownloader::ProgressWorthKeeping()
@@ -168,8 +199,14 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& address)
     combined |= ::curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     combined |= ::curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
     combined |= ::curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Utils::DiscardCurlBody);
-    combined |= ApplySettings(h, kResolutionSettings);
-    if (combined != CURLE_OK || ::curl_easy_perform(h) != CURLE_OK) return false;
+    combined |= Utils::ApplyRequestRules(h, address, Utils::kStallSeconds);
+    combined |= Utils::ApplyStopCheck(h, &stop_);
+    if (combined != CURLE_OK) return false;
+    CURLcode result = ::curl_easy_perform(h);
+    if (result != CURLE_OK) {
+        LogLine(L"error:%d:%s", static_cast<int>(result), Utils::CurlErrorText(result).c_str());
+        return false;
+    }
 
     char* url = nullptr;
     if (::curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url && *url) {
@@ -193,17 +230,24 @@ void CMTCurlDownloader::BuildNodes()
     for (size_t i = 0; i < ranges.size(); ++i) {
         auto node = std::make_unique<DownloadPartNode>();
         node->partPath = PartPath(static_cast<int>(i));
-        int64_t found = ExistingSize(node->partPath);
+        int64_t found = Utils::LocalFileSize(node->partPath);
+        if (found > ranges[i].last - ranges[i].first + 1) {
+            // Longer than its range: not what this range left behind.
+            Utils::DeleteLocalFile(node->partPath);
+            found = 0;
+        }
+        if (found < 0) found = 0;
         node->received = static_cast<uint64_t>(found);
         node->start = ranges[i].first + found;
         node->end = ranges[i].last;
+        node->packageLength = length_;
         node->handle.Reset(::curl_easy_init());
         node->address = effectiveUrl_;
         if (node->start > node->end) {
             node->status = 0;
         } else {
             node->status = kPending;
-            node->file = OpenFile(node->partPath, "ab+");
+            node->file = Utils::OpenLocalFile(node->partPath, L"ab+");
             if (node->file) {
                 std::setvbuf(node->file.Get(), nullptr, _IOFBF, Utils::kFileWriteBufferBytes);
             } else {
@@ -218,38 +262,66 @@ void CMTCurlDownloader::StartParts()
 {
     for (auto& node : parts_) {
         if (node->status != kPending) continue;
-        {
-            std::lock_guard<std::mutex> lock(lock_);
-            ++runningParts_;
-        }
-        DetachedBegins();
-        DownloadPartNode* raw = node.get();
-        std::thread([this, raw] {
-            downloadThreadFun(raw);
-            DetachedEnds();
-        }).detach();
+        StartPart(node.get());
         ::Sleep(kPartStartPauseMs);
     }
     DetachedBegins();
-    std::thread([this] {
-        waitForFinishThreadFun();
+    try {
+        std::thread([this] {
+            Collect();
+            DetachedEnds();
+        }).detach();
+    } catch (...) {
+        // No thread for the collector: this worker collects instead.
+        Utils::LogEscapedException(L"CMTCurlDownloader collector start");
+        Collect();
         DetachedEnds();
-    }).detach();
+    }
+}
+
+void CMTCurlDownloader::StartPart(DownloadPartNode* node)
+{
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        ++runningParts_;
+    }
+    DetachedBegins();
+    try {
+        std::thread([this, node] {
+            Utils::RunGuarded(
+                L"CMTCurlDownloader part", [&] { downloadThreadFun(node); }, [&] { broken_ = true; });
+            PartEnded();
+            DetachedEnds();
+        }).detach();
+    } catch (...) {
+        Utils::LogEscapedException(L"CMTCurlDownloader part start");
+        node->status = kNoThread;
+        node->file.Reset();
+        PartEnded();
+        DetachedEnds();
+    }
+}
+
+void CMTCurlDownloader::PartEnded()
+{
+    std::lock_guard<std::mutex> lock(lock_);
+    --runningParts_;
 }
 
 void CMTCurlDownloader::downloadThreadFun(DownloadPartNode* node)
 {
     int budget = kAttemptBudget;
     int result = downloadExe(node);
-    while (result != 0 && budget > 0 && !stop_) {
+    // A part file that cannot be written is not helped by asking again.
+    while (result != 0 && result != kPartFileFailed && budget > 0 && !stop_ && !broken_) {
         budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
         LogLine(L"CurlDownLoader Code=%d", result);
         ::Sleep(kPauseMs);
         result = downloadExe(node);
     }
-    node->file.Reset();
-    std::lock_guard<std::mutex> lock(lock_);
-    --runningParts_;
+    // A failed part is measured again from its file by the next run, so what
+    // could not be flushed here is simply fetched again.
+    Utils::CloseWrittenFile(node->file);
 }
 
 int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
@@ -257,6 +329,12 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
     std::string range = RangeText(node->start, node->end);
     CURL* h = node->handle.Get();
     if (!h) return node->status = CURLE_FAILED_INIT;
+    if (!node->file) return node->status = kPartFileFailed;
+    node->contentRange.clear();
+    node->answerStatus = 0;
+    // A local file has no answer headers; libcurl reads the range itself.
+    node->rangeAccepted = node->address.compare(0, 8, "file:///") == 0;
+    node->rangeRefused = false;
     int combined = 0;
     combined |= ::curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     combined |= ::curl_easy_setopt(h, CURLOPT_URL, node->address.c_str());
@@ -264,31 +342,70 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
     combined |= ::curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     combined |= ::curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CMTCurlDownloader::WriteCallback);
     combined |= ::curl_easy_setopt(h, CURLOPT_WRITEDATA, node);
+    combined |= ::curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CMTCurlDownloader::HeaderCallback);
+    combined |= ::curl_easy_setopt(h, CURLOPT_HEADERDATA, node);
     combined |= ::curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     combined |= ::curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CMTCurlDownloader::ProgressCallback);
     combined |= ::curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     combined |= ::curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    combined |= ApplySettings(h, kRangeSettings);
+    combined |= Utils::ApplyRequestRules(h, node->address, kRangeStallSeconds);
     combined |= ::curl_easy_setopt(h, CURLOPT_RANGE, range.c_str());
     if (combined != CURLE_OK) return combined;
     ::curl_easy_setopt(h, CURLOPT_BUFFERSIZE, Utils::kCurlReceiveBufferBytes);
 
     int result = ::curl_easy_perform(h);
+    if (node->rangeRefused) {
+        LogLine(L"range %s refused: the answer was not that range", Utils::ToWide(range, CP_UTF8).c_str());
+        result = CURLE_RANGE_ERROR;
+    } else if (result == CURLE_OK && node->start <= node->end) {
+        // The answer ended before the range did: fetch the rest.
+        result = CURLE_PARTIAL_FILE;
+    }
     if (result != CURLE_OK) {
         LogLine(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
     } else {
         LogLine(L"curl_easy_cleanup");
     }
     ::curl_easy_reset(h);
-    if (result == CURLE_OK) node->file.Reset();
+    if (result == CURLE_OK && !Utils::CloseWrittenFile(node->file)) result = kPartFileFailed;
     node->status = result;
     return result;
+}
+
+size_t CMTCurlDownloader::HeaderCallback(char* data, size_t size, size_t count, void* object)
+{
+    DownloadPartNode* node = static_cast<DownloadPartNode*>(object);
+    const size_t n = size * count;
+    try {
+        std::string line(data, n);
+        if (StartsWithNoCase(line, "http/")) {
+            // A new answer begins (the first, or the one after a redirect).
+            node->contentRange.clear();
+            size_t blank = line.find(' ');
+            node->answerStatus = blank == std::string::npos ? 0 : std::atol(line.c_str() + blank + 1);
+        } else if (StartsWithNoCase(line, "content-range:")) {
+            node->contentRange = line.substr(14);
+        } else if (Trimmed(line).empty() && node->answerStatus >= 200 && node->answerStatus <= 299) {
+            // Interim answers, redirects and errors are libcurl's to handle;
+            // no byte of them reaches the part file.
+            node->rangeAccepted = node->answerStatus == 206 &&
+                                  ContentRangeMatches(node->contentRange, node->start, node->end, node->packageLength);
+            if (!node->rangeAccepted) {
+                node->rangeRefused = true;
+                return 0;  // libcurl ends the transfer before any byte of the answer is written
+            }
+        }
+        return n;
+    } catch (...) {
+        Utils::LogEscapedException(L"CMTCurlDownloader header callback");
+        return 0;
+    }
 }
 
 size_t CMTCurlDownloader::WriteCallback(char* data, size_t size, size_t count, void* object)
 {
     DownloadPartNode* node = static_cast<DownloadPartNode*>(object);
-    if (!node || !node->file || node->start > node->end) return 0;
+    if (!node || !node->file || !node->rangeAccepted || node->start > node->end) return 0;
     int64_t offered = static_cast<int64_t>(size * count);
     int64_t room = node->end - node->start + 1;
     size_t written;
@@ -307,42 +424,62 @@ size_t CMTCurlDownloader::WriteCallback(char* data, size_t size, size_t count, v
 int CMTCurlDownloader::ProgressCallback(void* object, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(object);
-    if (self->stop_) return 1;
-    std::lock_guard<std::mutex> lock(self->lock_);
+    if (self->stop_ || self->broken_) return 1;
+    try {
+        return self->OnProgress();
+    } catch (...) {
+        Utils::LogEscapedException(L"CMTCurlDownloader progress callback");
+        self->broken_ = true;
+        return 1;
+    }
+}
+
+int CMTCurlDownloader::OnProgress()
+{
+    std::lock_guard<std::mutex> lock(lock_);
     int64_t now = ::_time64(nullptr);
-    if (now <= self->lastReportTime_) return 0;
-    self->lastReportTime_ = now;
+    if (now <= lastReportTime_) return 0;
+    lastReportTime_ = now;
     double percent = 0.0;
-    if (self->length_ >= kSmallestLength) {
-        for (const auto& node : self->parts_)
-            percent += static_cast<double>(node->received.load()) * 100.0 / static_cast<double>(self->length_);
+    if (length_ >= kSmallestLength) {
+        for (const auto& node : parts_)
+            percent += static_cast<double>(node->received.load()) * 100.0 / static_cast<double>(length_);
         if (percent > 100.0) return 0;
     }
-    if (percent - self->lastReportedPercent_ < 1.0) return 0;
-    self->lastReportedPercent_ = percent;
-    self->Report(DL_CODE_PROGRESS, percent / 100.0, L"");
+    if (percent - lastReportedPercent_ < 1.0) return 0;
+    lastReportedPercent_ = percent;
+    Report(DL_CODE_PROGRESS, percent / 100.0, L"");
     return 0;
 }
 
 void CMTCurlDownloader::ReleaseNodes() { parts_.clear(); }
 
-void CMTCurlDownloader::EndWithFailure(int status)
+CMTCurlDownloader::Ending CMTCurlDownloader::FailedPart(int status)
 {
     ReleaseNodes();
     if (!ProgressWorthKeeping()) DeletePartFiles();
-    if (retriedOnce_) {
-        {
-            std::lock_guard<std::mutex> lock(lock_);
-            lastReportedPercent_ = 0.0;
-        }
-        Report(DL_CODE_FAIL, static_cast<double>(status), kLibCurl);
-        return;
+    if (retriedOnce_ || broken_) {
+        std::lock_guard<std::mutex> lock(lock_);
+        lastReportedPercent_ = 0.0;
+        return {DL_CODE_FAIL, static_cast<double>(status)};
     }
     retriedOnce_ = true;
-    Report(DL_CODE_RETRY, static_cast<double>(status), kLibCurl);
+    return {DL_CODE_RETRY, static_cast<double>(status)};
 }
 
-void CMTCurlDownloader::waitForFinishThreadFun()
+void CMTCurlDownloader::Collect()
+{
+    bool ended = false;
+    Utils::RunGuarded(
+        L"CMTCurlDownloader collector", [&] { EndRun(ended, waitForFinishThreadFun()); },
+        [&] {
+            if (ended) return;
+            ReleaseNodes();
+            EndRun(ended, {DL_CODE_FAIL, 0.0});
+        });
+}
+
+CMTCurlDownloader::Ending CMTCurlDownloader::waitForFinishThreadFun()
 {
     for (;;) {
         {
@@ -352,73 +489,85 @@ void CMTCurlDownloader::waitForFinishThreadFun()
         ::Sleep(kCollectorPollMs);
     }
     for (const auto& node : parts_) {
-        if (node->status != 0) return EndWithFailure(node->status);
+        if (node->status != 0) return FailedPart(node->status);
     }
+    if (broken_) return FailedPart(CURLE_ABORTED_BY_CALLBACK);
     {
         std::lock_guard<std::mutex> lock(lock_);
         lastReportedPercent_ = 0.0;
     }
-    std::vector<std::string> appended;
-    bool merged = MergeParts(appended);
-    for (const auto& path : appended) LogLine(L"partPath::%s", Utils::ToWide(path, CP_ACP).c_str());
-    if (!merged) {
-        // Renaming a partial file into place would pass a short package as
-        // complete; the run fails like a failed part instead.
-        return EndWithFailure(kPartFileFailed);
+    std::vector<std::wstring> appended;
+    int merged = MergeParts(appended);
+    for (const auto& path : appended) LogLine(L"partPath::%s", path.c_str());
+    if (merged != 0) {
+        // Moving a short or broken file into place would pass it as complete;
+        // the run fails like a failed part instead.
+        return FailedPart(merged);
     }
     if (DigestMismatch()) {
-        Report(DL_CODE_MD5_NOTICE, 0.0, L"mtcurl文件md5校验失败");
-        ::DeleteFileA(Utils::ToAnsiPath(destination_).c_str());
+        Utils::DeleteLocalFile(destination_);
         ReleaseNodes();
         if (retriedOnce_) {
             LogLine(L"finish recv, md5 chaek failed and retry failed.");
-            Report(DL_CODE_FAIL, 0.0, kLibCurl);
-            return;
+            return {DL_CODE_FAIL, 0.0, L"mtcurl文件md5校验失败"};
         }
         retriedOnce_ = true;
         LogLine(L"finish recv, md5 chaek failed retry once.");
-        Report(DL_CODE_RETRY, 0.0, kLibCurl);
-        return;
+        return {DL_CODE_RETRY, 0.0, L"mtcurl文件md5校验失败"};
     }
-    if (expectedDigest_.size() != Utils::kMd5TextLength) Report(DL_CODE_MD5_NOTICE, 0.0, L"mtcurl获取url-md5失败");
+    const wchar_t* notice = expectedDigest_.size() != Utils::kMd5TextLength ? L"mtcurl获取url-md5失败" : nullptr;
     LogLine(L"finish recv");
     ReleaseNodes();
-    Report(DL_CODE_SUCCESS, 0.0, kLibCurl);
+    return {DL_CODE_SUCCESS, 0.0, notice};
 }
 
-bool CMTCurlDownloader::MergeParts(std::vector<std::string>& appended)
+int CMTCurlDownloader::MergeParts(std::vector<std::wstring>& appended)
 {
-    Utils::UniqueCFile first = OpenFile(PartPath(0), "ab+");
-    if (!first) return false;
+    Utils::UniqueCFile first = Utils::OpenLocalFile(PartPath(0), L"ab+");
+    if (!first) return kPartFileFailed;
     std::setvbuf(first.Get(), nullptr, _IOFBF, Utils::kFileWriteBufferBytes);
     bool complete = true;
     for (size_t i = 1; i < parts_.size(); ++i) {
-        std::string path = PartPath(static_cast<int>(i));
-        Utils::UniqueCFile part = OpenFile(path, "rb+");
+        std::wstring path = PartPath(static_cast<int>(i));
+        Utils::UniqueCFile part = Utils::OpenLocalFile(path, L"rb");
         if (part) {
             char buffer[kMergeBufferBytes];
             size_t got;
             while ((got = std::fread(buffer, 1, sizeof(buffer), part.Get())) > 0) {
                 if (std::fwrite(buffer, 1, got, first.Get()) != got) complete = false;
             }
+            if (std::ferror(part.Get())) complete = false;
         } else {
             complete = false;
         }
         appended.push_back(path);
     }
-    if (std::fflush(first.Get()) != 0) complete = false;
-    first.Reset();
-    if (!complete) return false;
-    std::string destination = Utils::ToAnsiPath(destination_);
-    std::rename(PartPath(0).c_str(), destination.c_str());
+    if (!Utils::CloseWrittenFile(first)) complete = false;
+    if (!complete) {
+        // Part 0 may now hold some of the later parts: none of it can be trusted.
+        DeletePartFiles();
+        return kPartFileFailed;
+    }
+    int64_t size = Utils::LocalFileSize(PartPath(0));
+    if (size != length_) {
+        LogLine(L"the assembled file has %lld bytes instead of %lld", static_cast<long long>(size),
+                static_cast<long long>(length_));
+        DeletePartFiles();
+        return kWrongLength;
+    }
+    if (!Utils::MoveIntoPlace(PartPath(0), destination_)) {
+        LogLine(L"the assembled file cannot be moved into place (%lu)", ::GetLastError());
+        DeletePartFiles();
+        return kPartFileFailed;
+    }
     DeletePartFiles();
-    return true;
+    return 0;
 }
 
 bool CMTCurlDownloader::DigestMismatch() const
 {
     if (expectedDigest_.size() != Utils::kMd5TextLength) return false;
-    std::string actual = Utils::GetFileMd5(Utils::ToAnsiPath(destination_));
+    std::string actual = Utils::GetFileMd5(destination_);
     // A file that cannot be hashed is no evidence of a bad download.
     return actual.size() == Utils::kMd5TextLength && actual != expectedDigest_;
 }

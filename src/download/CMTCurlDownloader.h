@@ -23,16 +23,26 @@ public:
         Utils::UniqueCFile file;  // open for appending while the range is transferred
         int64_t start = 0;        // absolute offset of the next byte to fetch
         int64_t end = -1;         // absolute offset of the range's last byte
+        int64_t packageLength = 0;
         Utils::UniqueCurl handle;
         std::string address;
-        std::string partPath;  // ANSI
+        std::wstring partPath;
         int status = kPending;
         std::atomic<uint64_t> received{0};  // bytes of this range in its part file
+        // The answer of the current attempt, from its headers: only a 206 that
+        // carries exactly the asked range may be written into the part file.
+        long answerStatus = 0;
+        std::string contentRange;
+        bool rangeAccepted = false;
+        bool rangeRefused = false;
     };
 
     // Node status besides 0 (complete) and libcurl's positive results.
     static constexpr int kPending = -1;
+    // The part file cannot be opened, written, closed or merged.
     static constexpr int kPartFileFailed = -2;
+    static constexpr int kNoThread = -3;  // the range's thread could not be started
+    static constexpr int kWrongLength = -4;  // the assembled file is not as long as the package
 
     static constexpr int64_t kBytesPerPart = 10485760;
     static constexpr int kMostParts = 2;
@@ -41,19 +51,9 @@ public:
     static constexpr int kAttemptBudget = 12;
     static constexpr unsigned kPauseMs = 400;
     static constexpr unsigned kCollectorPollMs = 200;
-
-    // The libcurl settings of the resolution request and of every range, kept
-    // in one place so they can be checked without a transfer.
-    struct TransferSettings {
-        long connectTimeoutSeconds;
-        long maxRedirects;  // a redirect loop must end
-        long verifyPeer;    // certificate and host checks stay on: the digest
-        long verifyHost;    // comes from the same server as the package
-        long lowSpeedLimit;
-        long lowSpeedTimeSeconds;
-    };
-    static const TransferSettings kResolutionSettings;
-    static const TransferSettings kRangeSettings;
+    // A range that stops arriving is given up sooner than other requests: its
+    // budget resumes it where it stopped.
+    static constexpr long kRangeStallSeconds = 5;
 
     struct Range {
         int64_t first;
@@ -63,6 +63,9 @@ public:
     static std::vector<Range> SplitIntoRanges(int64_t length);
     // "first-last" as libcurl's range option wants it.
     static std::string RangeText(int64_t first, int64_t last);
+    // A Content-Range value ("bytes first-last/total", total may be "*") that
+    // names exactly the asked range of a package of that length.
+    static bool ContentRangeMatches(const std::string& value, int64_t first, int64_t last, int64_t total);
 
     // httpLibraryReady false (the HTTP library failed to initialise) makes
     // every run fail at its resolution.
@@ -72,28 +75,46 @@ public:
 
     void Start() override;
 
+    // What ends a run: an optional 1006 notice, then the ending report.
+    struct Ending {
+        int code;
+        double progress;
+        const wchar_t* notice = nullptr;
+    };
+
     static uint32_t Start_Down(void* downloader);
     bool getRealDownloadUrl(const std::string& address);
     int downloadExe(DownloadPartNode* node);
     void downloadThreadFun(DownloadPartNode* node);
-    void waitForFinishThreadFun();
+    // Waits for the parts, then merges and checks the file.
+    Ending waitForFinishThreadFun();
 
     static size_t WriteCallback(char* data, size_t size, size_t count, void* node);
+    static size_t HeaderCallback(char* data, size_t size, size_t count, void* node);
     static int ProgressCallback(void* downloader, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
-    std::string PartPath(int index) const;
+    std::wstring PartPath(int index) const;
 
 private:
+    // The start worker's part of a run; ended is set once the run's ending
+    // was sent or handed to the collector.
+    void Start_Down(bool& ended);
     void BuildNodes();
     void StartParts();
-    // Appends every further part to part 0 and renames it into place; false
-    // when a part could not be read or written. appended: the parts visited.
-    bool MergeParts(std::vector<std::string>& appended);
+    void StartPart(DownloadPartNode* node);
+    void PartEnded();
+    // The collector: waits, merges, checks and ends the run.
+    void Collect();
+    // Appends every further part to part 0 and moves it into place; 0, or the
+    // status the run fails with. appended: the parts visited.
+    int MergeParts(std::vector<std::wstring>& appended);
     bool DigestMismatch() const;
     bool ProgressWorthKeeping();
-    void EndWithFailure(int status);
+    Ending FailedPart(int status);
+    void EndRun(bool& ended, const Ending& ending);
     void DeletePartFiles() const;
     void ReleaseNodes();
+    int OnProgress();
     void Report(int code, double progress, const wchar_t* text) { owner_(code, progress, text); }
     // Detached threads count themselves so destruction can wait for them.
     void DetachedBegins();
@@ -115,6 +136,9 @@ private:
     WorkerSlot worker_;
 
     std::atomic<bool> stop_{false};
+    // Set when an exception escaped a part thread or a callback: the run ends
+    // with 1004 without a repeat.
+    std::atomic<bool> broken_{false};
     std::mutex detachedLock_;
     std::condition_variable detachedEnded_;
     int detached_ = 0;

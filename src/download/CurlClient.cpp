@@ -2,10 +2,12 @@
 
 #include "AddressText.h"
 #include "CurlCommon.h"
+#include "LocalFile.h"
+#include "WorkerGuard.h"
 #include "app/DiagnosticLog.h"
 #include "Utils/TextConvert.h"
 
-#include <sys/stat.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <ctime>
@@ -15,29 +17,6 @@ namespace {
 size_t WriteToFile(char* data, size_t size, size_t count, void* file)
 {
     return std::fwrite(data, size, count, static_cast<FILE*>(file));
-}
-
-// Options shared by the three header-only requests; false when one was refused.
-bool SetHeaderRequestOptions(CURL* handle, const std::string& address, bool follow)
-{
-    CURLcode result = ::curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
-    if (follow) {
-        result = result ? result : ::curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    } else {
-        result = result ? result : ::curl_easy_setopt(handle, CURLOPT_HEADER, 1L);
-    }
-    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Utils::DiscardCurlBody);
-    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, CurlClient::kConnectTimeoutSeconds);
-    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_MAXREDIRS, CurlClient::kMaxRedirects);
-    return result == CURLE_OK;
-}
-
-int64_t FileSize(const std::string& path)
-{
-    struct _stati64 info;
-    if (::_stati64(path.c_str(), &info) != 0) return -1;
-    return info.st_size;
 }
 
 }  // namespace
@@ -50,12 +29,28 @@ CurlClient::CurlClient(std::wstring address, std::wstring destination, void* own
 CurlClient::~CurlClient()
 {
     stop_ = true;
-    std::remove(Utils::ToAnsiPath(PartPath(true)).c_str());
+    Utils::DeleteLocalFile(PartPath(true));
 }
 
 std::wstring CurlClient::PartPath(bool withSuffix) const
 {
     return withSuffix ? destination_ + L".part" : destination_;
+}
+
+// Options shared by the three header-only requests; false when one was refused.
+bool CurlClient::SetHeaderRequestOptions(CURL* handle, const std::string& address, bool follow)
+{
+    CURLcode result = ::curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
+    if (follow) {
+        result = result ? result : ::curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    } else {
+        result = result ? result : ::curl_easy_setopt(handle, CURLOPT_HEADER, 1L);
+    }
+    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+    result = result ? result : ::curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Utils::DiscardCurlBody);
+    result = result ? result : Utils::ApplyRequestRules(handle, address, Utils::kStallSeconds);
+    result = result ? result : Utils::ApplyStopCheck(handle, &stop_);
+    return result == CURLE_OK;
 }
 
 Utils::UniqueCurl CurlClient::Head(const std::string& address)
@@ -128,9 +123,10 @@ void CurlClient::Probe(const std::string& address)
             length_ = GetDownloadFileLength(head.Get());
         }
     }
+    if (stop_) return;
     if (effectiveUrl_.empty() || length_ < kMinimumLength) {
         effectiveUrl_ = GetRealUrl_Str(address);
-        if (!effectiveUrl_.empty()) length_ = GetDownloadFileLength_Str(effectiveUrl_);
+        if (!effectiveUrl_.empty() && !stop_) length_ = GetDownloadFileLength_Str(effectiveUrl_);
     }
 }
 
@@ -156,47 +152,75 @@ CURLcode CurlClient::SetTransferOptions(FILE* partFile, Utils::UniqueCurlList& h
     combined |= ::curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CurlClient::ProgressCallback);
     combined |= ::curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     combined |= ::curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    combined |= ::curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    combined |= ::curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
-    combined |= ::curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    combined |= ::curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+    combined |= Utils::ApplyRequestRules(h, effectiveUrl_, Utils::kStallSeconds);
     return static_cast<CURLcode>(combined);
 }
 
-int CurlClient::Transfer(const std::string& partPath)
+int CurlClient::Transfer(const std::wstring& partPath)
 {
+    const int64_t length = static_cast<int64_t>(length_);
+    int64_t existing = Utils::LocalFileSize(partPath);
+    if (existing > length) {
+        // Longer than the package: not the beginning of it.
+        Utils::DeleteLocalFile(partPath);
+    } else if (existing == length) {
+        // Complete already: an earlier attempt received it all but could not finish.
+        return 0;
+    }
     handle_.Reset(::curl_easy_init());
     if (!handle_) return kNoHandle;
-    FILE* raw = nullptr;
-    if (::fopen_s(&raw, partPath.c_str(), "ab+") != 0 || !raw) {
+    Utils::UniqueCFile partFile = Utils::OpenLocalFile(partPath, L"ab+");
+    if (!partFile) {
         handle_.Reset();
         return kPartFileFailed;
     }
-    Utils::UniqueCFile partFile(raw);
     std::setvbuf(partFile.Get(), nullptr, _IOFBF, Utils::kFileWriteBufferBytes);
     Utils::UniqueCurlList headers;
     CURLcode options = SetTransferOptions(partFile.Get(), headers);
-    resumeOffset_ = FileSize(partPath);
+    resumeOffset_ = Utils::LocalFileSize(partPath);
     if (resumeOffset_ > 0) {
         ::curl_easy_setopt(handle_.Get(), CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_));
     }
     int result = options != CURLE_OK ? options : ::curl_easy_perform(handle_.Get());
     handle_.Reset();
+    if (!Utils::CloseWrittenFile(partFile) && result == CURLE_OK) result = kFinishFailed;
+    if (result == CURLE_RANGE_ERROR) {
+        // The server would not resume (it answered with the whole file or
+        // another range); libcurl kept none of that answer. Start again from
+        // byte 0 at the next attempt.
+        Utils::DeleteLocalFile(partPath);
+    }
     return result;
+}
+
+int CurlClient::Finish(const std::wstring& partPath)
+{
+    int64_t size = Utils::LocalFileSize(partPath);
+    if (size != static_cast<int64_t>(length_)) {
+        LogLine(L"the file has %lld bytes instead of %lld", static_cast<long long>(size),
+                static_cast<long long>(length_));
+        Utils::DeleteLocalFile(partPath);
+        // The server's answer and its probe disagree: probe again next time.
+        effectiveUrl_.clear();
+        length_ = -1.0;
+        return kWrongLength;
+    }
+    if (!Utils::MoveIntoPlace(partPath, destination_)) {
+        LogLine(L"the file cannot be moved into place (%lu)", ::GetLastError());
+        return kFinishFailed;
+    }
+    return 0;
 }
 
 int CurlClient::Start()
 {
     LogLine(L"start download");
-    std::string partPath = Utils::ToAnsiPath(PartPath(true));
-    std::string destination = Utils::ToAnsiPath(destination_);
+    broken_ = false;  // a run that met an exception has ended; this is a new attempt
+    const std::wstring partPath = PartPath(true);
     Probe(Utils::ToCurlAddress(address_));
     int result = length_ < kMinimumLength ? kNoLength : Transfer(partPath);
+    if (result == 0) result = Finish(partPath);
     LogLine(L"error:%d:%s", result, Utils::CurlErrorText(result).c_str());
-    if (result == 0) {
-        std::remove(destination.c_str());
-        std::rename(partPath.c_str(), destination.c_str());
-    }
     LogLine(L"end download");
     return result;
 }
@@ -205,28 +229,39 @@ int CurlClient::ProgressCallback(void* object, curl_off_t downloadTotal, curl_of
                                  curl_off_t)
 {
     CurlClient* client = static_cast<CurlClient*>(object);
-    if (client->stop_) return 1;
+    if (client->stop_ || client->broken_) return 1;
+    try {
+        client->ReportProgress(downloadTotal, downloadNow);
+        return 0;
+    } catch (...) {
+        Utils::LogEscapedException(L"CurlClient progress callback");
+        client->broken_ = true;
+        return 1;
+    }
+}
+
+void CurlClient::ReportProgress(curl_off_t downloadTotal, curl_off_t downloadNow)
+{
     int64_t now = ::_time64(nullptr);
-    if (now <= client->lastReportTime_) return 0;
-    client->lastReportTime_ = now;
+    if (now <= lastReportTime_) return;
+    lastReportTime_ = now;
 
     curl_off_t bytesPerSecond = 0;
-    if (::curl_easy_getinfo(client->handle_.Get(), CURLINFO_SPEED_DOWNLOAD_T, &bytesPerSecond) != CURLE_OK) {
+    if (::curl_easy_getinfo(handle_.Get(), CURLINFO_SPEED_DOWNLOAD_T, &bytesPerSecond) != CURLE_OK) {
         bytesPerSecond = 0;
     }
     double speed = static_cast<double>(bytesPerSecond);
     double percent;
-    if (client->length_ > kMinimumLength) {
-        percent = static_cast<double>(downloadNow + client->resumeOffset_) / client->length_ * 100.0;
+    if (length_ > kMinimumLength) {
+        percent = static_cast<double>(downloadNow + resumeOffset_) / length_ * 100.0;
     } else {
-        if (downloadNow <= 0 || downloadTotal <= 0) return 0;
+        if (downloadNow <= 0 || downloadTotal <= 0) return;
         percent = static_cast<double>(downloadNow) * 100.0 / static_cast<double>(downloadTotal);
     }
-    if (percent != 0.0 && client->progress_) client->progress_(client->owner_, speed, 0.0, percent);
+    if (percent != 0.0 && progress_) progress_(owner_, speed, 0.0, percent);
     if (downloadTotal != 0) {
         LogRaw(L" %dM %dM   progress:%f%%  speed:%f \n", static_cast<int>(downloadNow / 1048576),
                static_cast<int>(downloadTotal / 1048576), static_cast<double>(static_cast<float>(percent)),
                static_cast<double>(static_cast<float>(speed) * (1.0f / 1024.0f)));
     }
-    return 0;
 }

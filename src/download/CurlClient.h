@@ -1,7 +1,8 @@
 #pragma once
 // One resumable HTTP(S) download of one address into one file: probes the
 // address for its effective address and length (kept across attempts), then
-// appends to "<destination>.part" and renames it into place on success.
+// appends to "<destination>.part" and moves it into place once it holds
+// exactly the probed length.
 
 #include "CurlHandles.h"
 
@@ -18,13 +19,11 @@ public:
     static constexpr int kPartFileFailed = -996;
     static constexpr int kNoHandle = -997;
     static constexpr int kNoLength = -998;
+    // The finished partial file could not be flushed, closed or moved into place.
+    static constexpr int kFinishFailed = -995;
+    // The finished partial file is not as long as the probes said.
+    static constexpr int kWrongLength = -994;
     static constexpr double kMinimumLength = 1048576.0;
-    static constexpr long kConnectTimeoutSeconds = 60;
-    // Redirect loops must end; 30 is libcurl's own later default.
-    static constexpr long kMaxRedirects = 30;
-    // A server that stops sending must not hold a transfer forever: under
-    // 1 byte/s for this long aborts it (result 28) and the budget takes over.
-    static constexpr long kLowSpeedSeconds = 30;
 
     CurlClient(std::wstring address, std::wstring destination, void* owner);
     ~CurlClient();
@@ -35,24 +34,30 @@ public:
     // One attempt; blocks for the whole transfer.
     int Start();
 
-    static Utils::UniqueCurl Head(const std::string& address);
+    // The header-only probes; each ends soon after Stop.
+    Utils::UniqueCurl Head(const std::string& address);
     static std::string GetRealUrl(CURL* handle);
     static double GetDownloadFileLength(CURL* handle);
-    static std::string GetRealUrl_Str(const std::string& address);
-    static double GetDownloadFileLength_Str(const std::string& address);
+    std::string GetRealUrl_Str(const std::string& address);
+    double GetDownloadFileLength_Str(const std::string& address);
     static int ProgressCallback(void* client, curl_off_t downloadTotal, curl_off_t downloadNow,
                                 curl_off_t uploadTotal, curl_off_t uploadNow);
 
     void SetProgressFunction(CurlProgressFn fn) { progress_ = fn; }
     void Stop() { stop_ = true; }
     bool Stopped() const { return stop_; }
+    // An exception escaped the progress function: the run must end.
+    bool Broken() const { return broken_; }
     const std::string& EffectiveUrl() const { return effectiveUrl_; }
     double Length() const { return length_; }
 
 private:
+    bool SetHeaderRequestOptions(CURL* handle, const std::string& address, bool follow);
     void Probe(const std::string& address);
-    int Transfer(const std::string& partPath);
+    int Transfer(const std::wstring& partPath);
+    int Finish(const std::wstring& partPath);
     CURLcode SetTransferOptions(FILE* partFile, Utils::UniqueCurlList& headers);
+    void ReportProgress(curl_off_t downloadTotal, curl_off_t downloadNow);
 
     std::wstring address_;
     std::wstring destination_;
@@ -63,5 +68,6 @@ private:
     int64_t resumeOffset_ = -1;
     int64_t lastReportTime_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> broken_{false};
     std::string effectiveUrl_;
 };

@@ -1,6 +1,7 @@
 #include "FileDigest.h"
 
 #include "CurlHandles.h"
+#include "LocalFile.h"
 #include "Md5.h"
 
 #include <cstdio>
@@ -17,12 +18,11 @@ std::string GetUrlMd5(const std::string& address)
     return address.substr(previous + 1, last - previous - 1);
 }
 
-std::string GetFileMd5(const std::string& fileName)
+namespace {
+
+std::string DigestOf(UniqueCFile file)
 {
-    if (fileName.empty()) return std::string();
-    FILE* raw = nullptr;
-    if (::fopen_s(&raw, fileName.c_str(), "rb") != 0 || !raw) return std::string();
-    UniqueCFile file(raw);
+    if (!file) return std::string();
     Md5 digest;
     unsigned char buffer[1024];
     for (;;) {
@@ -44,6 +44,22 @@ std::string GetFileMd5(const std::string& fileName)
     } catch (...) {
         return std::string();
     }
+}
+
+}  // namespace
+
+std::string GetFileMd5(const std::string& fileName)
+{
+    if (fileName.empty()) return std::string();
+    FILE* raw = nullptr;
+    if (::fopen_s(&raw, fileName.c_str(), "rb") != 0 || !raw) return std::string();
+    return DigestOf(UniqueCFile(raw));
+}
+
+std::string GetFileMd5(const std::wstring& fileName)
+{
+    if (fileName.empty()) return std::string();
+    return DigestOf(OpenLocalFile(fileName, L"rb"));
 }
 
 }  // namespace Utils

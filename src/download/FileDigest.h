@@ -11,8 +11,11 @@ namespace Utils {
 std::string GetUrlMd5(const std::string& address);
 
 // 32 lower-case hexadecimal characters of the file's MD5; empty when the name
-// is empty or the file cannot be opened. fileName is in the ANSI code page.
+// is empty or the file cannot be opened. fileName is in the ANSI code page,
+// so a name with characters outside it cannot be opened; the downloaders use
+// the UTF-16 form.
 std::string GetFileMd5(const std::string& fileName);
+std::string GetFileMd5(const std::wstring& fileName);
 
 // A value taken from an address counts as a digest only at exactly this length.
 constexpr size_t kMd5TextLength = 32;

@@ -6,20 +6,31 @@
 
 #include "Utils/Thread.h"
 
+#include <cstdint>
 #include <memory>
 
 class WorkerSlot {
 public:
+    using Body = uint32_t (*)(void*);
+
     WorkerSlot() = default;
     ~WorkerSlot() { JoinAll(); }
     WorkerSlot(const WorkerSlot&) = delete;
     WorkerSlot& operator=(const WorkerSlot&) = delete;
 
-    // Takes the new worker (already constructed, suspended) and resumes it.
-    void Replace(std::unique_ptr<Utils::Thread> next);
-    Utils::Thread* Current() const { return current_.get(); }
+    // A suspended worker named "ABDEF" running body(argument); null when it
+    // could not be made.
+    static std::unique_ptr<Utils::Thread> MakeWorker(Body body, void* argument);
+    // Takes the new worker (made suspended) and resumes it. False when there
+    // is no worker or its thread could not be started: the body never runs,
+    // and the caller must report the failure itself.
+    bool Replace(std::unique_ptr<Utils::Thread> next);
     bool RunsOnCurrent() const;
     void JoinAll();
+
+    // Test seam: how MakeWorker makes a worker (null restores the real one).
+    using ThreadMaker = std::unique_ptr<Utils::Thread> (*)(Body body, void* argument);
+    static void SetThreadMakerForTests(ThreadMaker maker);
 
 private:
     std::unique_ptr<Utils::Thread> current_;

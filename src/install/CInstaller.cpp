@@ -1,8 +1,7 @@
 #include "CInstaller.h"
 
+#include "OutputLines.h"
 #include "app/DiagnosticLog.h"
-
-#include <exception>
 
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
@@ -63,15 +62,13 @@ void StartupStyleRule(const std::wstring& rest, CInstaller::OutputState&, LineOu
     SetReport(outcome, PKG_STARTUP_STYLE, style);
 }
 
+// A number that names no code page this system can decode would turn every
+// later line into empty text: the code page in force stays.
 void EncodeRule(const std::wstring& rest, CInstaller::OutputState& state, LineOutcome&)
 {
     std::wstring word = OutputProtocol::KeywordValue(rest);
-    if (word == L"UTF8")
-        state.codePage = 65001;
-    else if (word == L"ACP")
-        state.codePage = 0;
-    else
-        state.codePage = OutputProtocol::IntOrZero(word);
+    int32_t codePage = word == L"UTF8" ? 65001 : word == L"ACP" ? 0 : OutputProtocol::IntOrZero(word);
+    if (OutputLines::IsUsableCodePage(codePage)) state.codePage = codePage;
 }
 
 // In test order: the first key that begins a line decides.
@@ -95,6 +92,8 @@ const KeyRule<CInstaller::OutputState> kPackageRules[] = {
 };
 
 const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
+
+const DriverRun::Codes kPackageCodes = {IST_CODE_SUCCESS, IST_CODE_FAIL, L"安装包安装失败", IST_CODE_FAIL};
 
 }  // namespace
 
@@ -133,26 +132,19 @@ void CInstaller::Start()
     // The earlier run is over before its command line is replaced.
     worker_.reset();
     commandLine_ = BuildCommandLine();
-    worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"ABDEF"));
-    worker_->Resume();
+    if (!DriverRun::StartWorker(workerFactory_, worker_, [this](void*) { return Run(); }, L"ABDEF"))
+        callback_(IST_CODE_FAIL, 2.0, L"");
 }
 
 uint32_t CInstaller::Run()
 {
-    callback_(IST_CODE_START, 0.0, L"");
-    callback_(IST_CODE_PROGRESS, 0.0, L"");
-    try {
-        runner_ = ChildProcess::Launch(commandLine_);
-    } catch (const std::exception&) {
-        callback_(IST_CODE_FAIL, 2.0, L"");
-        return 0;
-    }
-    bool packageEnded =
-        runner_->InstallReadLoop(state_.codePage, [this](const std::wstring& chunk) { return Parse(chunk); });
-    runner_->WaitForExit();
-    runner_.reset();
-    // A package that ends without a final word counts as a success.
-    if (packageEnded) callback_(IST_CODE_SUCCESS, 1.0, L"");
+    DriverRun run(callback_, kPackageCodes);
+    run.Guard([&] {
+        callback_(IST_CODE_START, 0.0, L"");
+        callback_(IST_CODE_PROGRESS, 0.0, L"");
+        run.Execute(commandLine_, state_.codePage,
+                    [this](const std::wstring& line) { return Parse(line, state_); });
+    });
     return 0;
 }
 
@@ -160,9 +152,14 @@ int32_t CInstaller::Parse(const std::wstring& chunk) { return Parse(chunk, state
 
 int32_t CInstaller::Parse(const std::wstring& chunk, OutputState& state, const StatusCallback& report)
 {
+    return OutputProtocol::Deliver(Parse(chunk, state), report);
+}
+
+std::vector<LineOutcome> CInstaller::Parse(const std::wstring& text, OutputState& state)
+{
     std::vector<LineOutcome> outcomes = OutputProtocol::InterpretChunk(
-        chunk, kPackageRules, sizeof(kPackageRules) / sizeof(kPackageRules[0]), state);
+        text, kPackageRules, sizeof(kPackageRules) / sizeof(kPackageRules[0]), state);
     for (const LineOutcome& outcome : outcomes)
         if (outcome.key == kExePathKey) LogRaw(L"ExePath: %s", outcome.text.c_str());
-    return OutputProtocol::Deliver(outcomes, report);
+    return outcomes;
 }

@@ -2,9 +2,10 @@
 // Runs the downloaded installation package silently on a worker ("ABDEF")
 // and turns the lines it writes on standard output into status reports:
 // 2001 and 2002 at the start, 2002/3000-3009 while it runs, and a final 2003
-// or 2004 (2004 with progress 2.0 when it cannot be started at all).
+// or 2004 once the package has ended (2004 with progress 2.0 when it cannot
+// be started at all); see DriverRun for how the outcome is decided.
 
-#include "ChildProcess.h"
+#include "DriverRun.h"
 #include "OutputProtocol.h"
 #include "download/StatusCallback.h"
 #include "Utils/Thread.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CInstaller {
 public:
@@ -29,7 +31,8 @@ public:
     CInstaller& operator=(const CInstaller&) = delete;
 
     // Rebuilds the command line, joins the worker of an earlier start and
-    // starts a new one; returns at once.
+    // starts a new one; returns at once. When the worker cannot run, the
+    // final report (2004, 2.0, "") is sent from here.
     void Start();
     // The worker's body.
     uint32_t Run();
@@ -38,6 +41,9 @@ public:
     // 1000 for "State=Fail" or "Error=" (the chunk's last final line decides).
     int32_t Parse(const std::wstring& chunk);
     static int32_t Parse(const std::wstring& chunk, OutputState& state, const StatusCallback& report);
+    // What each line of the text asks for, in line order; applies the
+    // changes to state (code page, installed version) as it goes.
+    static std::vector<OutputProtocol::LineOutcome> Parse(const std::wstring& text, OutputState& state);
 
     // The package's command line from the current settings and the extra
     // arguments.
@@ -51,6 +57,8 @@ public:
     void SetProcessIsAdmin(bool on) { processIsAdmin_ = on; }
     // The "-instcmd" setting: appended to the package's command line as given.
     void SetExtraArguments(const std::wstring& arguments) { extraArguments_ = arguments; }
+    // How the worker thread is made (platform threads unless replaced).
+    void SetWorkerFactory(DriverRun::WorkerFactory factory) { workerFactory_ = std::move(factory); }
 
     const std::wstring& CommandLine() const { return commandLine_; }
     const OutputState& State() const { return state_; }
@@ -64,7 +72,7 @@ private:
     bool desktopShortcut_;
     OutputState state_;
     std::unique_ptr<Utils::Thread> worker_;   // owned
-    std::unique_ptr<ChildProcess> runner_;    // owned; only during a run
+    DriverRun::WorkerFactory workerFactory_ = DriverRun::PlatformThreads();
     bool consoleUserIsAdmin_;
     bool processIsAdmin_ = true;
     std::wstring language_;

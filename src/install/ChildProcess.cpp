@@ -1,8 +1,9 @@
 #include "ChildProcess.h"
 
+#include "OutputLines.h"
 #include "Utils/Exception.h"
-#include "Utils/TextConvert.h"
 
+#include <algorithm>
 #include <cstring>
 
 ChildProcess::ChildProcess() { std::memset(commandLine_, 0, sizeof(commandLine_)); }
@@ -58,65 +59,79 @@ void ChildProcess::Start(const std::wstring& commandLine)
     errorDrain_.reset(new PipeDrain(errorPipe_.ReadEnd()));
 }
 
-std::wstring ChildProcess::DecodeChunk(const char* bytes, size_t count, int32_t codePage)
-{
-    size_t length = 0;
-    while (length < count && bytes[length] != '\0') ++length;
-    return Utils::ToWide(std::string(bytes, length), static_cast<unsigned>(codePage));
-}
+namespace {
+// How long the reader waits for the child when the pipe is empty; output
+// arriving meanwhile waits at most this long, the child's end not at all.
+const DWORD kIdleWaitMs = 10;
+}  // namespace
 
-bool ChildProcess::ReadChunk(int32_t codePage, std::wstring& text)
-{
-    char buffer[kChunkBytes];
-    std::memset(buffer, 0, sizeof(buffer));
-    DWORD count = 0xFFFFFFFF;
-    BOOL ok = ::ReadFile(outputPipe_.ReadEnd(), buffer, sizeof(buffer), &count, nullptr);
-    if (!ok && count == 0) return false;
-    size_t got = count <= sizeof(buffer) ? count : 0;
-    text = DecodeChunk(buffer, got, codePage);
-    return true;
-}
+bool ChildProcess::Ended() const { return ::WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0; }
 
-bool ChildProcess::Running() const
+// Never reads more than the pipe holds, so no read waits for a writer. Once
+// the child is seen ended, everything it wrote is in the pipe: only that much
+// is still read, whatever else keeps the pipe open or writes into it.
+void ChildProcess::ReadToEnd(const ByteSink& take)
 {
-    DWORD code = 0;
-    ::GetExitCodeProcess(process_.Get(), &code);
-    return code == STILL_ACTIVE;
-}
-
-bool ChildProcess::InstallReadLoop(const int32_t& codePage, const ChunkParser& parse)
-{
+    char buffer[kReadBytes];
     bool ended = false;
+    DWORD leftByChild = 0;
     for (;;) {
-        std::wstring text;
-        if (ReadChunk(codePage, text) && parse(text) != 0) return false;
-        if (ended) return true;
-        ended = !Running();
-        ::Sleep(100);
-    }
-}
-
-bool ChildProcess::UninstallReadLoop(const int32_t& codePage, const ChunkParser& parse)
-{
-    bool success = true;
-    while (Running()) {
-        std::wstring text;
-        if (!ReadChunk(codePage, text)) {
-            // The pipe is gone while the child still runs: nothing will come,
-            // so wait for the end without spinning.
-            ::Sleep(10);
+        bool endedNow = !ended && Ended();  // before the peek, so the peek sees all it wrote
+        DWORD available = 0;
+        if (!::PeekNamedPipe(outputPipe_.ReadEnd(), nullptr, 0, nullptr, &available, nullptr)) return;
+        if (endedNow) {
+            ended = true;
+            leftByChild = available;
+        }
+        if (ended) {
+            available = std::min(available, leftByChild);
+            if (available == 0) return;
+        }
+        if (available == 0) {
+            ::WaitForSingleObject(process_.Get(), kIdleWaitMs);
             continue;
         }
-        if (parse(text) != 0) success = false;
+        DWORD got = 0;
+        DWORD want = std::min(available, static_cast<DWORD>(sizeof(buffer)));
+        if (!::ReadFile(outputPipe_.ReadEnd(), buffer, want, &got, nullptr)) return;
+        if (ended) leftByChild -= std::min(got, leftByChild);
+        take(buffer, got);
     }
-    return success;
+}
+
+bool ChildProcess::ReadLines(const int32_t& codePage, const LineParser& parse)
+{
+    OutputLines lines;
+    bool finalWord = false;
+    auto parseLine = [&](const std::string& bytes) {
+        finalWord = parse(OutputLines::Decode(bytes, codePage)) != 0;
+    };
+    ReadToEnd([&](const char* bytes, size_t count) {
+        if (finalWord) return;
+        lines.Append(bytes, count);
+        std::string line;
+        while (!finalWord && lines.TakeLine(line)) parseLine(line);
+    });
+    std::string rest;
+    if (!finalWord && lines.TakeRest(rest)) parseLine(rest);
+    return finalWord;
+}
+
+void ChildProcess::DiscardOutput()
+{
+    ReadToEnd([](const char*, size_t) {});
 }
 
 void ChildProcess::WaitForExit()
 {
-    if (!process_) return;
-    PipeDrain outputDrain(outputPipe_.ReadEnd());
-    ::WaitForSingleObject(process_.Get(), INFINITE);
+    if (process_) ::WaitForSingleObject(process_.Get(), INFINITE);
+}
+
+DWORD ChildProcess::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (process_) ::GetExitCodeProcess(process_.Get(), &code);
+    return code;
 }
 
 void ChildProcess::Release()

@@ -1,10 +1,10 @@
 #pragma once
 // One hidden console child with its three standard streams on anonymous
 // pipes. The owner creates it, opens the pipes, starts it, reads its output
-// in one of the two read loops, waits for it and releases it, all on one
-// worker thread. The child's standard error is drained and discarded while it
-// runs, and its standard output while the owner waits for it to end, so a
-// child never blocks on a pipe nobody reads.
+// line by line to its end, waits for it and releases it, all on one worker
+// thread. The child's standard error is drained and discarded while it runs,
+// and its standard output after the owner has its final word, so a child
+// never blocks on a pipe nobody reads.
 
 #include "PipeDrain.h"
 #include "PipePair.h"
@@ -20,10 +20,12 @@ class ChildProcess {
 public:
     // The command line buffer holds this many characters and the terminator.
     static constexpr size_t kCommandLineCapacity = 1024;
-    static constexpr size_t kChunkBytes = 1024;
+    // At most this many bytes per read of the output pipe.
+    static constexpr size_t kReadBytes = 4096;
 
-    // Decoded text of one output chunk; returns nonzero to report a final word.
-    using ChunkParser = std::function<int32_t(const std::wstring& chunk)>;
+    // Decoded text of one output line, without its LF; returns nonzero for a
+    // final word.
+    using LineParser = std::function<int32_t(const std::wstring& line)>;
 
     ChildProcess();
     // Creates a runner, opens its pipes and starts it; what was made is freed
@@ -39,31 +41,33 @@ public:
     // command line does not fit the buffer (it is never cut).
     void Start(const std::wstring& commandLine);
 
-    // One read of up to kChunkBytes; false when the pipe broke with nothing read.
-    bool ReadChunk(int32_t codePage, std::wstring& text);
+    // Reads the output to its end and hands each line to parse, decoded in
+    // codePage as it stands when that line comes (a line changing it affects
+    // the lines after it); the unfinished last line is parsed at the end.
+    // After the first nonzero answer, the final word, the rest is read and
+    // discarded. The output ends when the pipe breaks, or once the child has
+    // ended and what it wrote has been read: a program that inherited the
+    // pipe from the child cannot hold the reader. A child that runs long
+    // without writing is waited for. True when a final word came.
+    bool ReadLines(const int32_t& codePage, const LineParser& parse);
+    // Reads the output to its end as ReadLines does, and discards it.
+    void DiscardOutput();
 
-    // Reads until the parser reports a final word (false) or until one more
-    // read after the child was seen ended (true). codePage is read afresh for
-    // every chunk, so a parser changing it affects the next chunk.
-    bool InstallReadLoop(const int32_t& codePage, const ChunkParser& parse);
-    // Reads while the child runs; false when any chunk's parse was nonzero.
-    bool UninstallReadLoop(const int32_t& codePage, const ChunkParser& parse);
-
-    // Waits without a time limit for the child, discarding what it still writes.
+    // Waits without a time limit for the child; its output has been read to
+    // the end before (ReadLines, DiscardOutput), so it cannot block on it.
     void WaitForExit();
+    // The child's exit code; STILL_ACTIVE (259) while it runs.
+    DWORD ExitCode() const;
     // Closes the thread and process handles, then every open pipe end.
     void Release();
 
     const wchar_t* CommandLine() const { return commandLine_; }
     DWORD ProcessId() const { return processId_; }
 
-    // The text of a chunk: the bytes up to the first zero byte (all of them
-    // when there is none) decoded in the code page (0 ANSI, 65001 UTF-8);
-    // empty when they cannot be converted.
-    static std::wstring DecodeChunk(const char* bytes, size_t count, int32_t codePage);
-
 private:
-    bool Running() const;
+    using ByteSink = std::function<void(const char* bytes, size_t count)>;
+    void ReadToEnd(const ByteSink& take);
+    bool Ended() const;
 
     wchar_t commandLine_[kCommandLineCapacity];
     PipePair errorPipe_;

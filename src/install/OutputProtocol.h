@@ -113,4 +113,20 @@ int32_t Deliver(const std::vector<LineOutcome>& outcomes, const Report& report)
     return result;
 }
 
+// Sends the reports in line order up to the first final line, whose outcome
+// is not sent but kept in finalWord; true when there was one (the lines after
+// it are left out).
+template <typename Report>
+bool DeliverUntilFinal(const std::vector<LineOutcome>& outcomes, const Report& report, LineOutcome& finalWord)
+{
+    for (const LineOutcome& outcome : outcomes) {
+        if (outcome.result != 0) {
+            finalWord = outcome;
+            return true;
+        }
+        if (outcome.report) report(outcome.code, outcome.progress, outcome.text.c_str());
+    }
+    return false;
+}
+
 }  // namespace OutputProtocol

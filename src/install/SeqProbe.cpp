@@ -61,11 +61,23 @@ int wmain()
 
     std::wstring consoleUser;
     Utils::GetConsoleUserName(consoleUser);
+    SequencerSettings settings;
+    settings.downloadType = config.DownloadType;
+    settings.insNew = config.InsNew;
+    settings.instCmd = config.InstCmd;
+    settings.httpLibraryReady = config.HttpLibraryReady;
+    InstallAttempt attempt;
+    attempt.downloadUrl = config.DownloadUrl;
+    attempt.oldUninstallerPath = s.String(L"-olduninst");
+    attempt.installDir = dir;
+    attempt.desktopShortcut = SwitchBool(s, L"-dsc", true);
+    attempt.quickLaunchShortcut = SwitchBool(s, L"-ssc", true);
+    attempt.consoleUserIsAdmin = Utils::IsUserAdmin(consoleUser);
+    attempt.processIsAdmin = Utils::IsProcessAdmin();
+    attempt.language = s.String(L"-inslang");
     {
-        auto sequencer = std::make_unique<CDownloadInstaller>(&OnReport, L"", L"", L"", true, true, true);
-        sequencer->Init(config.DownloadUrl, L"", s.String(L"-olduninst"), dir, SwitchBool(s, L"-dsc", true),
-                        SwitchBool(s, L"-ssc", true), Utils::IsUserAdmin(consoleUser), Utils::IsProcessAdmin(),
-                        s.String(L"-inslang"));
+        auto sequencer = std::make_unique<CDownloadInstaller>(&OnReport, settings);
+        sequencer->Init(attempt);
         sequencer->Start();
         ::WaitForSingleObject(g_finished.Get(), INFINITE);
         // Destruction joins every stage worker.

@@ -5,8 +5,6 @@
 
 #include <shlwapi.h>
 
-#include <exception>
-
 using OutputProtocol::KeyRule;
 using OutputProtocol::LineOutcome;
 using OutputProtocol::SetReport;
@@ -43,6 +41,9 @@ const KeyRule<int32_t> kUninstallerRules[] = {
 
 const wchar_t* TrueFalse(bool value) { return value ? L"true" : L"false"; }
 
+const DriverRun::Codes kUninstallerCodes = {UNIST_CODE_SUCCESS, UNIST_CODE_ERROR, L"安装包卸载失败",
+                                           UNIST_CODE_FAIL};
+
 bool ConsoleUserIsAdmin()
 {
     std::wstring name;
@@ -65,7 +66,7 @@ std::wstring UnInstaller::BuildCommandLine(const std::wstring& uninstallerPath, 
 {
     // The whole line is built; one that does not fit the runner's buffer is
     // refused there, like a failed start.
-    return uninstallerPath + L" /S -adminact=" + TrueFalse(consoleUserIsAdmin) + L" -authorizationact=" +
+    return L"\"" + uninstallerPath + L"\" /S -adminact=" + TrueFalse(consoleUserIsAdmin) + L" -authorizationact=" +
            TrueFalse(processIsAdmin) + L" -console=show _?=" + oldInstallDir;
 }
 
@@ -74,30 +75,21 @@ void UnInstaller::Start()
     // A second start waits for the first run before it changes anything.
     worker_.reset();
     commandLine_ = BuildCommandLine(uninstallerPath_, ConsoleUserIsAdmin(), Utils::IsProcessAdmin(), oldInstallDir_);
-    worker_.reset(new Utils::Thread([this](void*) { return Run(); }, nullptr, L"UnInstaller"));
-    worker_->Resume();
+    if (!DriverRun::StartWorker(workerFactory_, worker_, [this](void*) { return Run(); }, L"UnInstaller"))
+        callback_(UNIST_CODE_FAIL, 2.0, L"");
 }
 
 uint32_t UnInstaller::Run()
 {
-    if (!::PathFileExistsW(uninstallerPath_.c_str())) {
-        callback_(UNIST_CODE_FAIL, 1.0, L"可执行卸载文件不存在");
-        return 0;
-    }
-    callback_(UNIST_CODE_PROGRESS, 0.0, L"");
-    runner_.reset();
-    try {
-        runner_ = ChildProcess::Launch(commandLine_);
-    } catch (const std::exception&) {
-        callback_(UNIST_CODE_FAIL, 2.0, L"");
-        return 0;
-    }
-    bool success =
-        runner_->UninstallReadLoop(codePage_, [this](const std::wstring& chunk) { return Parse(chunk); });
-    runner_->WaitForExit();
-    runner_.reset();
-    // An uninstaller that ends without a final word counts as a success.
-    if (success) callback_(UNIST_CODE_SUCCESS, 1.0, L"");
+    DriverRun run(callback_, kUninstallerCodes);
+    run.Guard([&] {
+        if (!::PathFileExistsW(uninstallerPath_.c_str())) {
+            run.SendFinal(UNIST_CODE_FAIL, 1.0, L"可执行卸载文件不存在");
+            return;
+        }
+        callback_(UNIST_CODE_PROGRESS, 0.0, L"");
+        run.Execute(commandLine_, codePage_, [this](const std::wstring& line) { return Parse(line, codePage_); });
+    });
     return 0;
 }
 
@@ -105,8 +97,11 @@ int32_t UnInstaller::Parse(const std::wstring& chunk) { return Parse(chunk, code
 
 int32_t UnInstaller::Parse(const std::wstring& chunk, int32_t& codePage, const StatusCallback& report)
 {
-    return OutputProtocol::Deliver(
-        OutputProtocol::InterpretChunk(chunk, kUninstallerRules,
-                                       sizeof(kUninstallerRules) / sizeof(kUninstallerRules[0]), codePage),
-        report);
+    return OutputProtocol::Deliver(Parse(chunk, codePage), report);
+}
+
+std::vector<LineOutcome> UnInstaller::Parse(const std::wstring& text, int32_t& codePage)
+{
+    return OutputProtocol::InterpretChunk(text, kUninstallerRules,
+                                          sizeof(kUninstallerRules) / sizeof(kUninstallerRules[0]), codePage);
 }

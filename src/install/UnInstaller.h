@@ -3,14 +3,17 @@
 // folder, silently on a worker ("UnInstaller") and reports through the
 // callback: 5002 at the start and for progress, 5003 on success, 5004 when
 // the copy is missing or cannot be started, 5005 when it reports failure.
+// 5003 and 5005 come once the uninstaller has ended; see DriverRun for how
+// the outcome is decided.
 
-#include "ChildProcess.h"
+#include "DriverRun.h"
 #include "download/StatusCallback.h"
 #include "Utils/Thread.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class UnInstaller {
 public:
@@ -20,7 +23,8 @@ public:
     UnInstaller& operator=(const UnInstaller&) = delete;
 
     // Builds the command line (probing the host's administrator facts now)
-    // and starts the worker; returns at once.
+    // and starts the worker; returns at once. When the worker cannot run, the
+    // final report (5004, 2.0, "") is sent from here.
     void Start();
     // The worker's body.
     uint32_t Run();
@@ -30,12 +34,19 @@ public:
     // (to 65001); any other value selects the ANSI code page.
     int32_t Parse(const std::wstring& chunk);
     static int32_t Parse(const std::wstring& chunk, int32_t& codePage, const StatusCallback& report);
+    // What each line of the text asks for, in line order; changes codePage as it goes.
+    static std::vector<OutputProtocol::LineOutcome> Parse(const std::wstring& text, int32_t& codePage);
 
+    // The copy's path comes first, in double quotes, so that no other program
+    // on a path with spaces is started in its place; the old folder comes
+    // last, unquoted, after "_?=".
     static std::wstring BuildCommandLine(const std::wstring& uninstallerPath, bool consoleUserIsAdmin,
                                          bool processIsAdmin, const std::wstring& oldInstallDir);
 
     const std::wstring& CommandLine() const { return commandLine_; }
     int32_t CodePage() const { return codePage_; }
+    // How the worker thread is made (platform threads unless replaced).
+    void SetWorkerFactory(DriverRun::WorkerFactory factory) { workerFactory_ = std::move(factory); }
 
 private:
     StatusCallback callback_;
@@ -44,5 +55,5 @@ private:
     std::wstring oldInstallDir_;
     int32_t codePage_ = 0;
     std::unique_ptr<Utils::Thread> worker_;  // owned
-    std::unique_ptr<ChildProcess> runner_;   // owned; only during a run
+    DriverRun::WorkerFactory workerFactory_ = DriverRun::PlatformThreads();
 };

@@ -3,6 +3,8 @@
 add_library(lumora_install_pipeline STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CInstaller.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ChildProcess.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DriverRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OutputLines.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OutputProtocol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PipeDrain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PipePair.cpp

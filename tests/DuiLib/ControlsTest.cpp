@@ -18,7 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,10 +43,17 @@ public:
     std::vector<DuiLib::NotifyMessage> seen;
 };
 
-void Send(DuiLib::PaintManager& manager, UINT msg, LPARAM lParam)
+void Send(DuiLib::PaintManager& manager, UINT msg, LPARAM lParam, WPARAM wParam = 0)
 {
     LRESULT result = 0;
-    manager.MessageHandler(msg, 0, lParam, result);
+    manager.MessageHandler(msg, wParam, lParam, result);
+}
+
+void PressKey(DuiLib::PaintManager& manager, WPARAM key, wchar_t character)
+{
+    Send(manager, WM_KEYDOWN, 1, key);
+    Send(manager, WM_CHAR, 1, character);
+    Send(manager, WM_KEYUP, 1, key);
 }
 
 void ClickAt(DuiLib::PaintManager& manager, LPARAM where)
@@ -186,6 +196,34 @@ TEST(MouseRouting, CheckBoxTogglesAndSendsSelectChanged)
     EXPECT_EQ((std::vector<std::wstring>{L"selectchanged"}), recorder.Types());
 }
 
+TEST(MouseRouting, KeysNeverClickTheFocusedButton)
+{
+    ToolkitSkinTree tree;
+    ASSERT_TRUE(tree.Build(L"exitTipWnd.xml"));
+    Recorder recorder;
+    tree.Manager().AddNotifier(&recorder);
+    DuiLib::CControlUI* ok = tree.Find(L"okBtn");
+    // Pressed on "是", dragged off and released elsewhere: no answer, but the focus stays there.
+    Send(tree.Manager(), WM_MOUSEMOVE, CentreOf(ok->GetPos()));
+    Send(tree.Manager(), WM_LBUTTONDOWN, CentreOf(ok->GetPos()));
+    Send(tree.Manager(), WM_MOUSEMOVE, PointParam(5, 170));
+    Send(tree.Manager(), WM_LBUTTONUP, PointParam(5, 170));
+    ASSERT_EQ(ok, tree.Manager().GetFocus());
+    PressKey(tree.Manager(), VK_SPACE, L' ');
+    PressKey(tree.Manager(), VK_RETURN, L'\r');
+    EXPECT_TRUE(recorder.seen.empty()) << "a key answered the prompt";
+    // A check box holding the focus is not ticked by a key either.
+    ASSERT_TRUE(tree.Build(L"mainWnd.xml"));
+    ASSERT_TRUE(tree.As<DuiLib::CTabLayoutUI>(L"mainTabLt", L"TabLayout")->SelectItem(1, false));
+    tree.Layout(600, 400);
+    auto* box = tree.As<DuiLib::CCheckBoxUI>(L"createDSCb", L"CheckBox");
+    box->SetFocus();
+    ASSERT_TRUE(box->IsFocused());
+    PressKey(tree.Manager(), VK_SPACE, L' ');
+    EXPECT_TRUE(box->IsSelected());
+    EXPECT_TRUE(recorder.seen.empty());
+}
+
 TEST(MouseRouting, ControlsOfHiddenPagesAreNotHit)
 {
     ToolkitSkinTree tree;
@@ -201,52 +239,6 @@ TEST(MouseRouting, ControlsOfHiddenPagesAreNotHit)
     ClickAt(tree.Manager(), spot);
     ASSERT_EQ(1u, recorder.seen.size());
     EXPECT_EQ(tree.Find(L"customeInstallBtn"), recorder.seen[0].sender);
-}
-
-// A button that notes whether it still exists when its own event handling ends.
-class WatchedButton : public DuiLib::CButtonUI {
-public:
-    WatchedButton(bool& destroyed, bool& aliveAfterClick) : destroyed_(destroyed), aliveAfterClick_(aliveAfterClick) {}
-    ~WatchedButton() override { destroyed_ = true; }
-    void DoEvent(DuiLib::UIEvent& event) override
-    {
-        DuiLib::CButtonUI::DoEvent(event);
-        if (event.type == DuiLib::UIEventType::ButtonUp) aliveAfterClick_ = !destroyed_;
-    }
-
-private:
-    bool& destroyed_;
-    bool& aliveAfterClick_;
-};
-
-// Releases the whole tree when it hears a click, as a window destroyed from its click handler does.
-class TreeReleaser : public DuiLib::INotifyUI {
-public:
-    explicit TreeReleaser(DuiLib::PaintManager& manager) : manager_(manager) {}
-    void Notify(DuiLib::NotifyMessage& msg) override
-    {
-        if (msg.type == L"click") manager_.ReleaseRoot();
-    }
-
-private:
-    DuiLib::PaintManager& manager_;
-};
-
-TEST(MouseRouting, TreeReleasedFromAClickHandlerOutlivesTheClick)
-{
-    bool destroyed = false;
-    bool aliveAfterClick = false;
-    DuiLib::PaintManager manager;
-    auto* root = new DuiLib::CVerticalLayoutUI;
-    root->Add(new WatchedButton(destroyed, aliveAfterClick));
-    manager.AttachDialog(root);
-    manager.LayoutRoot(100, 100);
-    TreeReleaser releaser(manager);
-    manager.AddNotifier(&releaser);
-    ClickAt(manager, PointParam(50, 50));
-    EXPECT_TRUE(aliveAfterClick) << "the button was deleted while it was still handling its click";
-    EXPECT_TRUE(destroyed) << "and it goes once the click is done";
-    EXPECT_EQ(nullptr, manager.GetRoot());
 }
 
 TEST(TabLayout, SelectSendsTabSelectWithNewAndOldIndex)
@@ -265,6 +257,50 @@ TEST(TabLayout, SelectSendsTabSelectWithNewAndOldIndex)
     EXPECT_EQ(3, tabs->GetCurSel());
     EXPECT_TRUE(tree.Find(L"openProduceBtn")->IsVisible());
     EXPECT_FALSE(tree.Find(L"defaultInstallBtn")->IsVisible());
+}
+
+// Dresses the pages as the main window does: every "tabselect", from
+// whichever tab layout, selects the title page that goes with the main page.
+class PageDresser : public DuiLib::INotifyUI {
+public:
+    explicit PageDresser(DuiLib::CTabLayoutUI* titles) : titles_(titles) {}
+    void Notify(DuiLib::NotifyMessage& msg) override
+    {
+        if (msg.type != L"tabselect") return;
+        // Far beyond what a sound layout does: stop instead of overflowing the stack.
+        if (++depth_ > 50) return;
+        titles_->SelectItem(1);
+        --depth_;
+    }
+
+private:
+    DuiLib::CTabLayoutUI* titles_;
+    int depth_ = 0;
+};
+
+TEST(TabLayout, SelectingTheShownPageChangesAndSendsNothing)
+{
+    ToolkitSkinTree tree;
+    ASSERT_TRUE(tree.Build(L"mainWnd.xml"));
+    Recorder recorder;
+    tree.Manager().AddNotifier(&recorder);
+    auto* tabs = tree.As<DuiLib::CTabLayoutUI>(L"mainTabLt", L"TabLayout");
+    auto* titles = tree.As<DuiLib::CTabLayoutUI>(L"titleTabLt", L"TabLayout");
+    ASSERT_EQ(0, tabs->GetCurSel());
+    DuiLib::CControlUI* install = tree.Find(L"defaultInstallBtn");
+    install->SetFocus();
+    EXPECT_TRUE(tabs->SelectItem(0));
+    EXPECT_TRUE(recorder.seen.empty());
+    EXPECT_EQ(install, tree.Manager().GetFocus());
+
+    PageDresser dresser(titles);
+    tree.Manager().AddNotifier(&dresser);
+    EXPECT_TRUE(tabs->SelectItem(1));
+    // The main page's, then the title page's; selecting the title page again announces nothing.
+    ASSERT_EQ(2u, recorder.seen.size());
+    EXPECT_EQ(tabs, recorder.seen[0].sender);
+    EXPECT_EQ(titles, recorder.seen[1].sender);
+    EXPECT_EQ(1, titles->GetCurSel());
 }
 
 TEST(Notifications, AsynchronousOnesWaitForTheQueueToBeServed)
@@ -294,11 +330,47 @@ TEST(Notifications, AsynchronousOnesWaitForTheQueueToBeServed)
     EXPECT_TRUE(recorder.seen.empty());
 }
 
+TEST(Notifications, TheWindowsOwnCarryNoMousePoint)
+{
+    ToolkitSkinTree tree;
+    ASSERT_TRUE(tree.Build(L"mainWnd.xml"));
+    DuiLib::PaintManager& manager = tree.Manager();
+    Recorder recorder;
+    manager.AddNotifier(&recorder);
+    Send(manager, WM_MOUSEMOVE, PointParam(37, 41));
+    DuiLib::CControlUI* root = manager.GetRoot();
+
+    manager.SendNotify(root, L"install", 1);
+    manager.SendNotify(root, L"checknet", 0, 0, true);
+    manager.DeliverQueuedNotifications();
+    DuiLib::NotifyMessage filled;
+    filled.type = L"install";
+    filled.sender = root;
+    filled.mousePoint = POINT{5, 6};
+    manager.SendNotify(filled);
+    manager.SendNotify(filled, true);
+    manager.DeliverQueuedNotifications();
+    // A control's own notification keeps the pointer position.
+    manager.SendNotify(tree.Find(L"tipLbl"), L"probe");
+
+    ASSERT_EQ(5u, recorder.seen.size());
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(0, recorder.seen[i].mousePoint.x) << "notification " << i;
+        EXPECT_EQ(0, recorder.seen[i].mousePoint.y) << "notification " << i;
+    }
+    EXPECT_EQ(37, recorder.seen[4].mousePoint.x);
+    EXPECT_EQ(41, recorder.seen[4].mousePoint.y);
+}
+
 TEST(Timers, KeyedByControlAndIdAndReArmed)
 {
     DuiLib::PaintManager manager;
     DuiLib::CControlUI first;
     DuiLib::CControlUI second;
+    DuiLib::CControlUI stranger;
+    first.SetManager(&manager, nullptr, false);
+    second.SetManager(&manager, nullptr, false);
+    EXPECT_FALSE(manager.SetTimer(&stranger, 10, 100)) << "a control of no window: nothing would stop its timer";
     EXPECT_TRUE(manager.SetTimer(&first, 10, 100));
     EXPECT_FALSE(manager.SetTimer(&first, 10, 50)) << "already running";
     EXPECT_TRUE(manager.SetTimer(&first, 11, 100)) << "another id";
@@ -316,13 +388,20 @@ TEST(Timers, KeyedByControlAndIdAndReArmed)
 // A callback that supplies one element name the builder does not know.
 class BadgeFactory : public DuiLib::IDialogBuilderCallback {
 public:
-    DuiLib::CControlUI* CreateControl(const std::wstring& name) override
+    std::unique_ptr<DuiLib::CControlUI> CreateControl(const std::wstring& name) override
     {
         asked.push_back(name);
-        return name == L"Badge" ? new DuiLib::CLabelUI : nullptr;
+        return name == L"Badge" ? std::make_unique<DuiLib::CLabelUI>() : nullptr;
     }
     std::vector<std::wstring> asked;
 };
+
+static_assert(std::is_same<decltype(std::declval<DuiLib::IDialogBuilderCallback&>().CreateControl(L"")),
+                           std::unique_ptr<DuiLib::CControlUI>>::value,
+              "controls made for the builder change hands as unique_ptr");
+static_assert(std::is_same<decltype(std::declval<DuiLib::DialogBuilder&>().CreateFromText("", nullptr, nullptr)),
+                           std::unique_ptr<DuiLib::CControlUI>>::value,
+              "the built tree changes hands as unique_ptr");
 
 TEST(DialogBuilder, UnknownElementsGoToTheCallback)
 {
@@ -338,9 +417,9 @@ TEST(DialogBuilder, UnknownElementsGoToTheCallback)
     BadgeFactory factory;
     DuiLib::PaintManager manager;
     DuiLib::DialogBuilder builder;
-    DuiLib::CControlUI* root = builder.CreateFromText(xml, &factory, &manager);
+    std::unique_ptr<DuiLib::CControlUI> root = builder.CreateFromText(xml, &factory, &manager);
     ASSERT_NE(nullptr, root);
-    manager.AttachDialog(root);
+    manager.AttachDialog(std::move(root));
     EXPECT_EQ((std::vector<std::wstring>{L"Badge", L"Gizmo"}), factory.asked);
     ASSERT_NE(nullptr, manager.FindControl(L"badge"));
     EXPECT_EQ(L"一", manager.FindControl(L"badge")->GetText());
@@ -349,6 +428,51 @@ TEST(DialogBuilder, UnknownElementsGoToTheCallback)
     EXPECT_EQ(L"yes", manager.GetWindowCustomAttribute(L"frobnicate"));
     EXPECT_EQ(20, manager.GetFontHeight(3));
     EXPECT_EQ(20, manager.GetFontHeight(99)) << "an unknown index is the default font";
+}
+
+// A label that notes every attribute name it is handed.
+class SpellingProbe : public DuiLib::CLabelUI {
+public:
+    explicit SpellingProbe(std::vector<std::wstring>& names) : names_(names) {}
+    void SetAttribute(const std::wstring& name, const std::wstring& value) override
+    {
+        names_.push_back(name);
+        DuiLib::CLabelUI::SetAttribute(name, value);
+    }
+
+private:
+    std::vector<std::wstring>& names_;
+};
+
+class SpellingFactory : public DuiLib::IDialogBuilderCallback {
+public:
+    std::unique_ptr<DuiLib::CControlUI> CreateControl(const std::wstring& name) override
+    {
+        return name == L"Probe" ? std::make_unique<SpellingProbe>(names) : nullptr;
+    }
+    std::vector<std::wstring> names;
+};
+
+TEST(DialogBuilder, AttributeNamesKeepTheSkinsSpelling)
+{
+    const char* xml =
+        "<Window SIZE=\"120,40\" ShowShadow=\"TRUE\"><VerticalLayout>"
+        "<Probe NAME=\"probe\" SequenceBkImage=\"a\" sequencebkimage=\"b\" Text=\"hi\" TextColor=\"#FF112233\"/>"
+        "</VerticalLayout></Window>";
+    SpellingFactory factory;
+    DuiLib::PaintManager manager;
+    DuiLib::DialogBuilder builder;
+    ASSERT_TRUE(manager.AttachDialog(builder.CreateFromText(xml, &factory, &manager)));
+    EXPECT_EQ((std::vector<std::wstring>{L"NAME", L"SequenceBkImage", L"sequencebkimage", L"Text", L"TextColor"}),
+              factory.names);
+    // The toolkit's own attributes still match without regard to case.
+    auto* probe = static_cast<DuiLib::CLabelUI*>(manager.FindControl(L"probe"));
+    ASSERT_NE(nullptr, probe);
+    EXPECT_EQ(L"hi", probe->GetText());
+    EXPECT_EQ(0xFF112233u, probe->GetTextColor());
+    EXPECT_EQ(120, manager.GetInitSize().cx);
+    EXPECT_TRUE(manager.HasWindowCustomAttribute(L"showshadow"));
+    EXPECT_EQ(L"TRUE", manager.GetWindowCustomAttribute(L"ShowShadow"));
 }
 
 TEST(EditControl, TextIsLimitedOnlyWhenTheSkinSaysSo)
@@ -394,35 +518,51 @@ TEST(DialogBuilder, DocumentsWithoutATreeFail)
 {
     DuiLib::PaintManager manager;
     DuiLib::DialogBuilder builder;
-    EXPECT_EQ(nullptr, builder.CreateFromText("<Window size=\"1,1\"><Font id=\"0\"/></Window>", nullptr, &manager));
+    EXPECT_FALSE(builder.CreateFromText("<Window size=\"1,1\"><Font id=\"0\"/></Window>", nullptr, &manager));
     EXPECT_FALSE(builder.LastError().empty());
-    EXPECT_EQ(nullptr, builder.CreateFromText("<Window><VerticalLayout>", nullptr, &manager));
-    EXPECT_EQ(nullptr, builder.CreateFromText("", nullptr, &manager));
-    EXPECT_EQ(nullptr, builder.Create(L"NoSuchSkin.xml", nullptr, &manager));
+    EXPECT_FALSE(builder.CreateFromText("<Window><VerticalLayout>", nullptr, &manager));
+    EXPECT_FALSE(builder.CreateFromText("", nullptr, &manager));
+    EXPECT_FALSE(builder.Create(L"NoSuchSkin.xml", nullptr, &manager));
     EXPECT_FALSE(builder.LastError().empty());
 }
 
 TEST(LabelText, AlignmentAttributesUseSubstrings)
 {
+    const UINT horizontal = DT_LEFT | DT_CENTER | DT_RIGHT;
+    const UINT vertical = DT_TOP | DT_VCENTER | DT_BOTTOM;
+    // Each case starts from another alignment, so a value that changes
+    // nothing cannot pass (DT_LEFT and DT_TOP are both 0).
     struct Case {
-        const wchar_t* attribute;
+        const wchar_t* name;
+        const wchar_t* before;
         const wchar_t* value;
-        UINT set;
-        UINT clear;
+        UINT mask;
+        UINT expected;
     } cases[] = {
-        {L"align", L"left", DT_LEFT, DT_CENTER | DT_RIGHT},
-        {L"align", L"center", DT_CENTER, DT_RIGHT},
-        {L"align", L"right", DT_RIGHT, DT_CENTER},
-        {L"valign", L"top", DT_TOP, DT_VCENTER | DT_BOTTOM},
-        {L"valign", L"bottom", DT_BOTTOM, DT_VCENTER},
-        {L"valign", L"center", DT_VCENTER, DT_BOTTOM},
-        {L"multiline", L"true", DT_WORDBREAK, DT_SINGLELINE},
+        {L"align", L"right", L"left", horizontal, DT_LEFT},
+        {L"align", L"center", L"left", horizontal, DT_LEFT},
+        {L"align", L"left", L"center", horizontal, DT_CENTER},
+        {L"align", L"center", L"right", horizontal, DT_RIGHT},
+        {L"align", L"right", L"text-center", horizontal, DT_CENTER},
+        {L"valign", L"bottom", L"top", vertical, DT_TOP},
+        {L"valign", L"vcenter", L"top", vertical, DT_TOP},
+        {L"valign", L"top", L"vcenter", vertical, DT_VCENTER},
+        {L"valign", L"top", L"bottom", vertical, DT_BOTTOM},
+        // "center" holds none of the words, so the alignment before it stays.
+        {L"valign", L"bottom", L"center", vertical, DT_BOTTOM},
+        {L"valign", L"top", L"center", vertical, DT_TOP},
+        {L"multiline", L"false", L"true", DT_WORDBREAK | DT_SINGLELINE, DT_WORDBREAK},
+        {L"multiline", L"true", L"false", DT_WORDBREAK | DT_SINGLELINE, DT_SINGLELINE},
     };
     for (const Case& c : cases) {
         DuiLib::CLabelUI label;
-        label.SetAttribute(c.attribute, c.value);
-        EXPECT_EQ(c.set, label.GetTextStyle() & c.set) << std::string(c.value, c.value + wcslen(c.value));
-        EXPECT_EQ(0u, label.GetTextStyle() & c.clear) << std::string(c.value, c.value + wcslen(c.value));
+        label.SetAttribute(c.name, c.before);
+        UINT other = label.GetTextStyle() & ~c.mask;
+        label.SetAttribute(c.name, c.value);
+        std::string what = std::string(c.value, c.value + wcslen(c.value)) + " after " +
+                           std::string(c.before, c.before + wcslen(c.before));
+        EXPECT_EQ(c.expected, label.GetTextStyle() & c.mask) << what;
+        EXPECT_EQ(other, label.GetTextStyle() & ~c.mask) << what << " touched other bits";
     }
 }
 

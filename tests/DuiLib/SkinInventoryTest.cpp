@@ -13,6 +13,7 @@
 #include "ArchiveFixtures.h"
 #include "DuiLib/ResourceState.h"
 #include "DuiLib/SkinArchive.h"
+#include "SevenZipHeader.h"
 #include "SkinInventory.h"
 
 using namespace DuiLib;
@@ -44,11 +45,36 @@ TEST_F(EmbeddedSkinSet, HoldsTheSixtyFiveFilesAndNothingElse)
 
 TEST_F(EmbeddedSkinSet, TheResourceIsASolidLzma2SevenZip)
 {
-    std::string bytes = ArchiveTests::EmbeddedSkinBytes();
-    ASSERT_GE(bytes.size(), 32u);
-    EXPECT_EQ(std::string("7z\xBC\xAF\x27\x1C", 6), bytes.substr(0, 6));
-    EXPECT_EQ(0, bytes[6]) << "format version 0.x";
-    EXPECT_GE(bytes[7], 3);
+    SkinTests::SevenZipHeader header;
+    std::string error;
+    ASSERT_TRUE(SkinTests::SevenZipHeader::Read(ArchiveTests::EmbeddedSkinBytes(), header, error)) << error;
+    EXPECT_EQ(0, header.versionMajor);
+    EXPECT_GE(header.versionMinor, 3);
+    // The header itself is packed, with LZMA.
+    EXPECT_TRUE(header.encodedHeader);
+    ASSERT_EQ(1u, header.headerFolders.size());
+    ASSERT_EQ(1u, header.headerFolders[0].coders.size());
+    EXPECT_EQ(std::string("\x03\x01\x01", 3), header.headerFolders[0].coders[0].method);
+    // One solid block, one coder: LZMA2, no filter, no encryption.
+    ASSERT_EQ(1u, header.folders.size());
+    const SkinTests::SevenZipFolder& block = header.folders[0];
+    ASSERT_EQ(1u, block.coders.size());
+    EXPECT_EQ(std::string("\x21"), block.coders[0].method);
+    ASSERT_EQ(1u, block.coders[0].properties.size());
+    // The build asks for 1536 KiB; 7-Zip shrinks a dictionary larger than the
+    // block to the smallest size that still holds all of it.
+    uint64_t dictionary = SkinTests::Lzma2DictionarySize(static_cast<unsigned char>(block.coders[0].properties[0]));
+    EXPECT_GE(dictionary, block.unpackSize);
+    EXPECT_LE(dictionary, 1536u * 1024u);
+    EXPECT_EQ(1u, block.packedStreams);
+    EXPECT_EQ(0u, block.bindPairs);
+    // 65 files and the 5 folders res, res/common, res/MessageBoxWnd, res/mainWnd and its animation.
+    EXPECT_EQ(70u, header.entries);
+    EXPECT_EQ(5u, header.emptyStreams);
+    // The block holds every file's bytes.
+    uint64_t total = 0;
+    for (const auto& entry : Archive()->Entries()) total += entry.size;
+    EXPECT_EQ(total, block.unpackSize);
 }
 
 TEST(EmbeddedResources, ArchiveAndIconAreUsEnglishResourcesOfTheProgram)

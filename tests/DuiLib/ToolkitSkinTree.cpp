@@ -14,13 +14,14 @@ bool UseEmbeddedSkinArchive()
     return opened && DuiLib::GetCachedArchive() != nullptr;
 }
 
-bool ToolkitSkinTree::Build(const std::wstring& skinFile, int width, int height)
+bool ToolkitSkinTree::Build(const std::wstring& skinFile, int width, int height,
+                            DuiLib::IDialogBuilderCallback* callback)
 {
     if (!UseEmbeddedSkinArchive()) return false;
     DuiLib::DialogBuilder builder;
-    DuiLib::CControlUI* root = builder.Create(skinFile, nullptr, &manager_);
+    std::unique_ptr<DuiLib::CControlUI> root = builder.Create(skinFile, callback, &manager_);
     if (!root) return false;
-    manager_.AttachDialog(root);
+    manager_.AttachDialog(std::move(root));
     SIZE size = manager_.GetInitSize();
     manager_.LayoutRoot(width > 0 ? width : size.cx, height > 0 ? height : size.cy);
     return true;

@@ -3,6 +3,7 @@
 // laid out without any window.
 
 #include "DuiLib/ControlUI.h"
+#include "DuiLib/IDialogBuilderCallback.h"
 #include "DuiLib/PaintManager.h"
 
 #include <windows.h>
@@ -18,8 +19,10 @@ bool UseEmbeddedSkinArchive();
 class ToolkitSkinTree {
 public:
     // Builds the named skin; laid out at the skin's own window size, or at
-    // width x height when given.
-    bool Build(const std::wstring& skinFile, int width = 0, int height = 0);
+    // width x height when given. Elements the builder does not know go to
+    // callback when there is one.
+    bool Build(const std::wstring& skinFile, int width = 0, int height = 0,
+               DuiLib::IDialogBuilderCallback* callback = nullptr);
     void Layout(int width, int height) { manager_.LayoutRoot(width, height); }
     DuiLib::PaintManager& Manager() { return manager_; }
     DuiLib::CControlUI* Find(const std::wstring& name) const { return manager_.FindControl(name); }

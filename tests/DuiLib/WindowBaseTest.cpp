@@ -3,34 +3,53 @@
 // real mouse messages, control timers, asynchronous notifications and the
 // edit box.
 
+#include "ArchiveSkinWindow.h"
 #include "DuiLib/ControlUI.h"
 #include "DuiLib/EditUI.h"
 #include "DuiLib/LabelUI.h"
+#include "DuiLib/ResourceState.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/WindowImplBase.h"
+#include "support/MessagePump.h"
 #include "ToolkitSkinTree.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-class ProbeWindow : public DuiLib::WindowImplBase {
-public:
-    explicit ProbeWindow(std::wstring skin, int resourceId = 147) : skin_(std::move(skin)), resourceId_(resourceId) {}
+using TestSupport::PumpUntil;
 
-    std::wstring WindowClassName() const override { return L"ToolkitProbe" + skin_.substr(0, skin_.find(L'.')); }
-    std::wstring SkinFolder() const override { return L""; }
-    std::wstring SkinFile() const override { return skin_; }
-    int ResourceKind() const override { return DuiLib::ResourceArchiveModule; }
-    LPCWSTR ResourceId() const override { return MAKEINTRESOURCEW(resourceId_); }
+// The private message the main window handles in its other-message hook.
+constexpr UINT kStatusMessage = WM_USER + 1000;
+
+// A label that sets a flag of the test when it is deleted.
+class WatchedLabel : public DuiLib::CLabelUI {
+public:
+    explicit WatchedLabel(bool* gone) : gone_(gone) {}
+    ~WatchedLabel() override
+    {
+        if (gone_) *gone_ = true;
+    }
+
+private:
+    bool* gone_;
+};
+
+class ProbeWindow : public TestSupport::ArchiveSkinWindow {
+public:
+    using ArchiveSkinWindow::ArchiveSkinWindow;
+
     void OnSkinLoaded() override { ++skinLoaded; }
 
     void OnClick(DuiLib::NotifyMessage& msg) override
@@ -50,10 +69,17 @@ public:
         WindowImplBase::Notify(msg);
     }
 
-    DuiLib::CControlUI* CreateControl(const std::wstring& name) override
+    // The main skin's "SequenceLabel" becomes a label that reports its deletion to labelGone.
+    std::unique_ptr<DuiLib::CControlUI> CreateControl(const std::wstring& name) override
     {
         offered.push_back(name);
-        return name == L"SequenceLabel" ? new DuiLib::CLabelUI : nullptr;
+        return name == L"SequenceLabel" ? std::make_unique<WatchedLabel>(labelGone) : nullptr;
+    }
+
+    LRESULT OnOtherMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override
+    {
+        handled = onOther && onOther(msg, wParam, lParam);
+        return 0;
     }
 
     // wParam of the latest notification of the type.
@@ -72,23 +98,16 @@ public:
         return n;
     }
 
-    HWND Open(HWND owner = nullptr)
-    {
-        return Create(owner, L"probe", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT);
-    }
-
     int skinLoaded = 0;
+    bool* labelGone = nullptr;  // not owned
+    // Messages the window base leaves to the hook; true: handled.
+    std::function<bool(UINT, WPARAM, LPARAM)> onOther;
     bool ownerEnabledAtClick = true;
     std::vector<WPARAM> noteParams;
     std::vector<std::wstring> clicks;
     std::vector<std::wstring> notes;
     std::vector<DWORD> noteThreads;
     std::vector<std::wstring> offered;
-
-private:
-    std::wstring skin_;
-    int resourceId_;
 };
 
 // Closes a window (code 99) that a broken modal loop test would leave
@@ -120,20 +139,6 @@ private:
     bool done_ = false;
     std::thread thread_;
 };
-
-// Serves messages until done says so; false when it never did.
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int round = 0; round < rounds && !done(); ++round) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return done();
-}
 
 void PostClick(HWND window, const RECT& box)
 {
@@ -392,6 +397,285 @@ TEST_F(WindowBase, EditBoxReallyEdits)
     ASSERT_TRUE(PumpUntil([&] { return edit->GetNativeEdit() == nullptr && !::IsWindow(native); }));
     EXPECT_EQ(L"D:\\", edit->GetText());
     EXPECT_EQ(1u, window.Count(L"textchanged"));
+    ::DestroyWindow(hwnd);
+}
+
+TEST_F(WindowBase, TreeReleasedInAMessageHandlerWaitsForItsEnd)
+{
+    bool labelGone = false;
+    ProbeWindow window(L"MainWnd.xml");
+    window.labelGone = &labelGone;
+    HWND hwnd = window.Open();
+    ASSERT_NE(nullptr, hwnd);
+    DuiLib::CControlUI* label = window.GetPaintManager().FindControl(L"progressAnLb");
+    ASSERT_NE(nullptr, label);
+    bool aliveAfterDestroy = false;
+    window.onOther = [&](UINT msg, WPARAM, LPARAM) {
+        if (msg != kStatusMessage) return false;
+        ::DestroyWindow(window.GetHWND());
+        aliveAfterDestroy = !labelGone;
+        if (aliveAfterDestroy) label->SetText(L"after the window");
+        return true;
+    };
+    ::PostMessageW(hwnd, kStatusMessage, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
+    EXPECT_TRUE(aliveAfterDestroy) << "the tree went while the handler still used it";
+    EXPECT_TRUE(labelGone) << "and it goes when the handler returns";
+}
+
+TEST_F(WindowBase, TreeReleasedInsideANestedPromptWaitsForTheOuterHandler)
+{
+    bool labelGone = false;
+    ProbeWindow owner(L"MainWnd.xml");
+    owner.labelGone = &labelGone;
+    HWND hwnd = owner.Open();
+    ASSERT_NE(nullptr, hwnd);
+    bool aliveAfterPrompt = false;
+    bool promptReturned = false;
+    owner.onOther = [&](UINT msg, WPARAM wParam, LPARAM) {
+        if (msg != kStatusMessage) return false;
+        if (wParam == 2) {
+            // Served by the prompt's loop: the owner goes, and its prompt with it.
+            ::DestroyWindow(owner.GetHWND());
+            return true;
+        }
+        ProbeWindow prompt(L"MessageBox2Wnd.xml");
+        prompt.Open(owner.GetHWND());
+        ::PostMessageW(owner.GetHWND(), kStatusMessage, 2, 0);
+        {
+            ModalWatchdog watchdog(prompt.GetHWND());
+            prompt.ShowModal();
+        }
+        promptReturned = true;
+        aliveAfterPrompt = !labelGone;
+        return true;
+    };
+    ::PostMessageW(hwnd, kStatusMessage, 1, 0);
+    ASSERT_TRUE(PumpUntil([&] { return promptReturned; }));
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_TRUE(aliveAfterPrompt) << "the tree went while the handler that opened the prompt still ran";
+    EXPECT_TRUE(labelGone);
+}
+
+// What a subclass of the window (as the drop shadow installs) sees of its last messages.
+struct LastMessages {
+    WNDPROC former = nullptr;
+    const bool* labelGone = nullptr;
+    bool sawDestroy = false;
+    bool treeAtDestroy = false;
+};
+LastMessages* g_lastMessages = nullptr;
+
+LRESULT CALLBACK WatchLastMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LastMessages& seen = *g_lastMessages;
+    if (msg == WM_DESTROY) {
+        seen.sawDestroy = true;
+        seen.treeAtDestroy = !*seen.labelGone;
+    }
+    if (msg == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(seen.former));
+    return ::CallWindowProcW(seen.former, hwnd, msg, wParam, lParam);
+}
+
+// A window whose own handler uses a member, destroying its window first as frames do.
+class MemberWindow : public ProbeWindow {
+public:
+    explicit MemberWindow(bool* memberSeenAlive) : ProbeWindow(L"exitTipWnd.xml"), memberSeenAlive_(memberSeenAlive) {}
+    ~MemberWindow() override { DestroyNativeWindow(); }
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool& handled) override
+    {
+        *memberSeenAlive_ = member_.alive && GetPaintManager().GetRoot() != nullptr;
+        handled = false;
+        return 0;
+    }
+
+private:
+    struct Member {
+        bool alive = true;
+        ~Member() { alive = false; }
+    };
+    bool* memberSeenAlive_;
+    Member member_;
+};
+
+TEST_F(WindowBase, ObjectDestroyedFirstDestroysItsWindowWhileItsPartsLive)
+{
+    bool labelGone = false;
+    LastMessages seen;
+    seen.labelGone = &labelGone;
+    g_lastMessages = &seen;
+    HWND hwnd = nullptr;
+    {
+        ProbeWindow window(L"MainWnd.xml");
+        window.labelGone = &labelGone;
+        hwnd = window.Open();
+        ASSERT_NE(nullptr, hwnd);
+        seen.former = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchLastMessages)));
+    }
+    g_lastMessages = nullptr;
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_TRUE(seen.sawDestroy);
+    EXPECT_TRUE(seen.treeAtDestroy) << "the window outlived the paint manager and its tree";
+    EXPECT_TRUE(labelGone);
+
+    bool memberSeenAlive = false;
+    {
+        MemberWindow window(&memberSeenAlive);
+        ASSERT_NE(nullptr, window.Open());
+    }
+    EXPECT_TRUE(memberSeenAlive) << "the derived window's handler did not see its member";
+}
+
+TEST_F(WindowBase, NeitherSpaceNorEnterAnswersAPromptWhoseButtonHasTheFocus)
+{
+    ProbeWindow prompt(L"exitTipWnd.xml");
+    HWND hwnd = prompt.Open();
+    ASSERT_NE(nullptr, hwnd);
+    RECT ok = prompt.GetPaintManager().FindControl(L"okBtn")->GetPos();
+    LPARAM onOk = MAKELPARAM((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+    LPARAM away = MAKELPARAM(5, 170);
+    // Pressed on "是", thought better of it and released elsewhere.
+    ::PostMessageW(hwnd, WM_MOUSEMOVE, 0, onOk);
+    ::PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, onOk);
+    ::PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, away);
+    ::PostMessageW(hwnd, WM_LBUTTONUP, 0, away);
+    for (WPARAM key : {static_cast<WPARAM>(VK_SPACE), static_cast<WPARAM>(VK_RETURN)}) {
+        ::PostMessageW(hwnd, WM_KEYDOWN, key, 1);
+        ::PostMessageW(hwnd, WM_CHAR, key == VK_SPACE ? L' ' : L'\r', 1);
+        ::PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
+    }
+    bool focusedAtClose = false;
+    prompt.onOther = [&](UINT msg, WPARAM, LPARAM) {
+        if (msg == kStatusMessage) focusedAtClose = prompt.GetPaintManager().FindControl(L"okBtn")->IsFocused();
+        return false;
+    };
+    ::PostMessageW(hwnd, kStatusMessage, 0, 0);
+    ::PostMessageW(hwnd, WM_CLOSE, 5, 0);
+    ModalWatchdog watchdog(hwnd);
+    EXPECT_EQ(5u, prompt.ShowModal());
+    EXPECT_TRUE(focusedAtClose) << "the press gave the button the focus";
+    EXPECT_TRUE(prompt.clicks.empty()) << "a key answered the prompt";
+}
+
+// A bare window that hands its messages to a paint manager, as the window base does.
+class HostWindow : public DuiLib::CWindowWnd {
+public:
+    explicit HostWindow(DuiLib::PaintManager& manager) : manager_(manager) {}
+    std::wstring WindowClassName() const override { return L"ToolkitTimerHost"; }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        LRESULT result = 0;
+        if (manager_.MessageHandler(msg, wParam, lParam, result)) return result;
+        return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    }
+
+private:
+    DuiLib::PaintManager& manager_;
+};
+
+// Counts the "timer" notifications of a window.
+class TickCounter : public DuiLib::INotifyUI {
+public:
+    void Notify(DuiLib::NotifyMessage& msg) override { ticks += msg.type == L"timer" ? 1 : 0; }
+    int ticks = 0;
+};
+
+TEST_F(WindowBase, TimerStartedBeforeTheWindowTicksOnceItExists)
+{
+    TestSupport::ToolkitSkinTree tree;
+    ASSERT_TRUE(tree.Build(L"mainWnd.xml"));
+    DuiLib::PaintManager& manager = tree.Manager();
+    TickCounter counter;
+    manager.AddNotifier(&counter);
+    DuiLib::CControlUI* root = manager.GetRoot();
+    ASSERT_TRUE(manager.SetTimer(root, 10, 10));
+
+    HostWindow host(manager);
+    ASSERT_NE(nullptr, host.Create(nullptr, L"host", WS_POPUP, 0, 0, 0, 20, 20));
+    manager.Init(host.GetHWND());
+    EXPECT_TRUE(PumpUntil([&] { return counter.ticks >= 2; })) << "the timer never ran";
+    EXPECT_FALSE(manager.SetTimer(root, 10, 10)) << "it runs";
+    ASSERT_TRUE(manager.KillTimer(root, 10));
+    int ticks = counter.ticks;
+    ASSERT_TRUE(manager.SetTimer(root, 10, 10)) << "stopped, it starts again";
+    EXPECT_TRUE(PumpUntil([&] { return counter.ticks >= ticks + 2; }));
+    ::DestroyWindow(host.GetHWND());
+    manager.Init(nullptr);
+}
+
+TEST_F(WindowBase, WindowClassesAndSkinResourcesShareOneModuleInstance)
+{
+    HINSTANCE exe = ::GetModuleHandleW(nullptr);
+    // A module that holds no skin archive.
+    HINSTANCE other = ::GetModuleHandleW(L"gdiplus.dll");
+    ASSERT_NE(nullptr, other);
+    DuiLib::PaintManager::SetInstance(other);
+    HMODULE resources = DuiLib::GetResourceModule();
+    ProbeWindow window(L"exitTipWnd.xml");
+    HWND hwnd = window.Open();
+    DuiLib::PaintManager::SetInstance(exe);
+    EXPECT_EQ(other, resources);
+    ASSERT_NE(nullptr, hwnd);
+    EXPECT_EQ(other, reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd, GWLP_HINSTANCE)));
+    EXPECT_EQ(0, window.skinLoaded) << "the skin came from another module than the window class";
+    ::DestroyWindow(hwnd);
+}
+
+// Handlers that fail: a window message, a click and an edit box's hand-over.
+class ThrowingWindow : public ProbeWindow {
+public:
+    explicit ThrowingWindow(std::wstring skin) : ProbeWindow(std::move(skin)) {}
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_GETTEXT && failTitle) throw std::runtime_error("title refused");
+        return ProbeWindow::HandleMessage(msg, wParam, lParam);
+    }
+    void OnClick(DuiLib::NotifyMessage& msg) override
+    {
+        if (msg.sender && msg.sender->GetName() == L"cancelBtn") throw 42;
+        ProbeWindow::OnClick(msg);
+    }
+    void Notify(DuiLib::NotifyMessage& msg) override
+    {
+        if (msg.type == L"textchanged") throw std::runtime_error("text refused");
+        ProbeWindow::Notify(msg);
+    }
+    bool failTitle = false;
+};
+
+TEST_F(WindowBase, ExceptionsStayInsideTheWindowProcedure)
+{
+    TestSupport::LogCapture log;
+    {
+        ThrowingWindow prompt(L"exitTipWnd.xml");
+        HWND hwnd = prompt.Open();
+        ASSERT_NE(nullptr, hwnd);
+        prompt.failTitle = true;
+        wchar_t title[16] = {};
+        EXPECT_EQ(5, ::SendMessageW(hwnd, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(title)));
+        EXPECT_EQ(std::wstring(L"probe"), title) << "answered by the default procedure";
+        EXPECT_EQ(1u, log.Matching(L"title refused").size());
+
+        PostClick(hwnd, prompt.GetPaintManager().FindControl(L"cancelBtn")->GetPos());
+        PostClick(hwnd, prompt.GetPaintManager().FindControl(L"okBtn")->GetPos());
+        ModalWatchdog watchdog(hwnd);
+        EXPECT_EQ(7u, prompt.ShowModal()) << "the window went on after the failed click";
+        EXPECT_EQ(1u, log.Matching(L"unknown type").size());
+    }
+    ThrowingWindow window(L"mainWnd.xml");
+    HWND hwnd = window.Open();
+    ASSERT_NE(nullptr, hwnd);
+    ASSERT_TRUE(static_cast<DuiLib::CTabLayoutUI*>(window.GetPaintManager().FindControl(L"mainTabLt"))->SelectItem(1));
+    auto* edit = static_cast<DuiLib::CEditUI*>(window.GetPaintManager().FindControl(L"installDirEdit"));
+    window.GetPaintManager().EnsureLayout();
+    PostClick(hwnd, edit->GetPos());
+    ASSERT_TRUE(PumpUntil([&] { return edit->GetNativeEdit() != nullptr; }));
+    ::SendMessageW(edit->GetNativeEdit(), WM_CHAR, L'x', 0);
+    ::SendMessageW(edit->GetNativeEdit(), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(1u, log.Matching(L"text refused").size());
+    EXPECT_EQ(nullptr, edit->GetNativeEdit()) << "Enter still ended the editing";
+    EXPECT_EQ(L"x", edit->GetText());
     ::DestroyWindow(hwnd);
 }
 

@@ -5,106 +5,22 @@
 #include "DuiLib/ImageData.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "ScreenCapture.h"
+#include "SkinViewProcess.h"
 #include "ToolkitSkinTree.h"
 #include "support/TestFiles.h"
-#include "Utils/UniqueResource.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
+using TestSupport::ClassOf;
 using TestSupport::ScreenCapture;
+using TestSupport::SkinViewProcess;
+using TestSupport::TextOf;
 using TestSupport::ToolkitSkinTree;
-
-// One skinview process and its top-level windows.
-class SkinViewProcess {
-public:
-    bool Start(const std::wstring& arguments)
-    {
-        std::wstring command = L"\"" + TestSupport::BinDir() + L"\\skinview.exe\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-            return false;
-        }
-        process_.Reset(info.hProcess);
-        ::CloseHandle(info.hThread);
-        processId_ = info.dwProcessId;
-        return true;
-    }
-
-    ~SkinViewProcess()
-    {
-        if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(process_.Get(), 99);
-    }
-
-    // A visible top-level window of the process matching the test, looked
-    // for until the process has had a fair chance to show it.
-    HWND WaitForWindow(const std::function<bool(HWND)>& matches) const
-    {
-        for (int attempt = 0; attempt < 300; ++attempt) {
-            HWND found = FindWindowOfProcess(matches);
-            if (found) return found;
-            if (::WaitForSingleObject(process_.Get(), 100) != WAIT_TIMEOUT) return nullptr;
-        }
-        return nullptr;
-    }
-
-    // Exit code, or -1 when it does not end.
-    long WaitForExit() const
-    {
-        if (::WaitForSingleObject(process_.Get(), 30000) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        ::GetExitCodeProcess(process_.Get(), &code);
-        return static_cast<long>(code);
-    }
-
-private:
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>* matches;
-        HWND found;
-    };
-
-    HWND FindWindowOfProcess(const std::function<bool(HWND)>& matches) const
-    {
-        Search search{processId_, &matches, nullptr};
-        ::EnumWindows(&SkinViewProcess::VisitWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    static BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM param)
-    {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->processId || !::IsWindowVisible(hwnd) || !(*s->matches)(hwnd)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-    }
-
-    Utils::UniqueHandle process_;
-    DWORD processId_ = 0;
-};
-
-std::wstring ClassOf(HWND hwnd)
-{
-    wchar_t name[256] = {};
-    ::GetClassNameW(hwnd, name, 255);
-    return name;
-}
-
-std::wstring TextOf(HWND hwnd)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(hwnd, text, 511);
-    return text;
-}
 
 struct ShotCase {
     const wchar_t* skin;

@@ -33,5 +33,6 @@ lumora_add_test(duilib_archive_skin_tests
     ${CMAKE_CURRENT_SOURCE_DIR}/SkinInventoryTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SkinXmlTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SkinInventory.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/SevenZipHeader.cpp
   LIBS lumora_skin_archive dep_pugixml gdiplus shlwapi ole32)
 lumora_embed_skin(duilib_archive_skin_tests)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cwctype>
 #include <set>
 
@@ -80,12 +82,19 @@ TEST(HostFacts, AdministratorProbes)
     // Wine runs every program as a member of the Administrators group.
     EXPECT_TRUE(Utils::IsProcessAdmin());
     EXPECT_FALSE(Utils::IsUserAdmin(L"no-such-account-4711"));
+    EXPECT_FALSE(Utils::IsUserAdmin(L""));
+}
+
+TEST(HostFacts, ConsoleUserIsTheUserRunningTheTests)
+{
+    // The tests run in the console session, so its user is the one the
+    // process runs as.
+    wchar_t own[256] = {};
+    DWORD size = 256;
+    ASSERT_TRUE(::GetUserNameW(own, &size));
     std::wstring user = L"unchanged";
-    if (Utils::GetConsoleUserName(user)) {
-        EXPECT_FALSE(user.empty());
-    } else {
-        EXPECT_EQ(user, L"unchanged");  // a failed query leaves the name alone
-    }
+    ASSERT_TRUE(Utils::GetConsoleUserName(user));
+    EXPECT_EQ(user, own);
 }
 
 TEST(SingleInstanceMutex, SecondProcessIsRefusedWhileTheFirstHoldsIt)

@@ -1,14 +1,18 @@
 #include "Utils/Exception.h"
 #include "Utils/Thread.h"
 #include "support/LogCapture.h"
+#include "support/ThreadChecks.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 
 namespace {
 
+using TestSupport::FinishesWithin;
 using TestSupport::LogCapture;
+
 
 TEST(Thread, RunsOnlyAfterResumeAndExitsWithZero)
 {
@@ -94,6 +98,100 @@ TEST(Thread, DebuggerNames)
     EXPECT_EQ(std::wstring(description), L"t" + std::to_wstring(thread.Id()));
     ::LocalFree(description);
     thread.Resume();
+}
+
+TEST(Thread, NeverResumedObjectGoesAwayWithoutRunningItsBody)
+{
+    std::atomic<bool> ran{false};
+    LogCapture log;
+    auto* thread = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            ran = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    ASSERT_NE(thread->NativeHandle(), nullptr);
+    EXPECT_TRUE(FinishesWithin(10000, [thread] { delete thread; }))
+        << "destroying an object whose thread was never resumed waits forever";
+    EXPECT_FALSE(ran) << "an abandoned thread must not run its body";
+    EXPECT_EQ(log.Matching(L"THREAD BEGIN").size(), 0u);
+    EXPECT_EQ(log.Matching(L"THREAD ABANDONED").size(), 1u);
+}
+
+TEST(Thread, JoinFromItsOwnBodyIsRefusedAndLogged)
+{
+    LogCapture log;
+    std::atomic<bool> returnedFromJoin{false};
+    // The body reaches its own object once the creator has published it.
+    std::atomic<Utils::Thread*> published{nullptr};
+    Utils::Thread* self = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            while (!published.load()) ::Sleep(1);
+            published.load()->Join();
+            returnedFromJoin = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    published = self;
+    ASSERT_TRUE(self->Resume());
+    const bool joined = FinishesWithin(10000, [self] { self->Join(); });
+    EXPECT_TRUE(joined) << "a Join from the thread's own body waited for itself";
+    EXPECT_TRUE(returnedFromJoin);
+    EXPECT_EQ(log.Matching(L"THREAD JOIN REFUSED").size(), 1u);
+    if (joined) delete self;  // otherwise it is stuck for good: leave it
+}
+
+TEST(Thread, DestroyedFromItsOwnBodyFinishesTheBody)
+{
+    LogCapture log;
+    std::atomic<Utils::Thread*> published{nullptr};
+    std::atomic<bool> finished{false};
+    auto* thread = new Utils::Thread(
+        [&](void*) -> uint32_t {
+            while (!published.load()) ::Sleep(1);
+            delete published.load();
+            finished = true;
+            return 0;
+        },
+        nullptr, L"ABDEF");
+    published = thread;
+    ASSERT_TRUE(thread->Resume());
+    for (int i = 0; i < 500 && !finished; ++i) ::Sleep(20);
+    EXPECT_TRUE(finished) << "the body did not get past destroying its own object";
+    EXPECT_EQ(log.Matching(L"THREAD DESTROYED FROM ITS OWN BODY").size(), 1u);
+}
+
+TEST(Thread, AnExceptionEndsTheBodyNotTheProcess)
+{
+    LogCapture log;
+    {
+        Utils::Thread thread([](void*) -> uint32_t { throw std::runtime_error("package gone"); }, nullptr, L"ABDEF");
+        ASSERT_TRUE(thread.Resume());
+    }
+    EXPECT_EQ(log.Matching(L"THREAD EXCEPTION package gone").size(), 1u);
+    EXPECT_EQ(log.Matching(L"THREAD END").size(), 1u);
+}
+
+TEST(Thread, WithoutAPlatformThreadNothingRunsAndNothingWaits)
+{
+    std::atomic<bool> ran{false};
+    Utils::Thread* thread = nullptr;
+    {
+        TestSupport::NoNewThreads none;
+        thread = new Utils::Thread(
+            [&](void*) -> uint32_t {
+                ran = true;
+                return 0;
+            },
+            nullptr, L"ABDEF");
+    }
+    EXPECT_EQ(thread->NativeHandle(), nullptr);
+    EXPECT_FALSE(thread->Resume()) << "the owner must learn that nothing will run";
+    EXPECT_TRUE(FinishesWithin(10000, [thread] {
+        thread->Join();
+        delete thread;
+    }));
+    EXPECT_FALSE(ran);
 }
 
 TEST(Exception, KeepsItsMessageInTheAnsiCodePage)

@@ -12,7 +12,7 @@ namespace {
 
 using TestSupport::TestTempDir;
 
-const wchar_t kDefaultUrl[] = L"http://dl.norvosoft.com/software/511";
+const wchar_t kDefaultUrl[] = L"https://dl.norvosoft.com/software/511";
 
 struct Expected {
     std::wstring url = kDefaultUrl;
@@ -59,7 +59,16 @@ const SettingsRow kRows[] = {
      Section([](Expected& e) { e.scale = 0.5; })},
     {"scale exponent", "[Install]\r\nDownloadScale=  25e-2\r\n", L"inst.exe", L"7",
      Section([](Expected& e) { e.scale = 0.25; })},
-    {"scale overflow", "[Install]\r\nDownloadScale=1e999\r\n", L"inst.exe", L"7",
+    // A share outside 0..1, or too large for a double, would push the bar past
+    // its ends: the file's value is dropped and the default stays.
+    {"scale overflow keeps the default", "[Install]\r\nDownloadScale=1e999\r\n", L"inst.exe", L"7", Section()},
+    {"scale above one keeps the default", "[Install]\r\nDownloadScale=1.5\r\n", L"inst.exe", L"7", Section()},
+    {"scale below zero keeps the default", "[Install]\r\nDownloadScale=-0.2\r\n", L"inst.exe", L"7", Section()},
+    {"scale just past one keeps the default", "[Install]\r\nDownloadScale=1.0000001\r\n", L"inst.exe", L"7",
+     Section()},
+    {"scale zero", "[Install]\r\nDownloadScale=0\r\n", L"inst.exe", L"7", Section([](Expected& e) { e.scale = 0; })},
+    {"scale one", "[Install]\r\nDownloadScale=1\r\n", L"inst.exe", L"7", Section([](Expected& e) { e.scale = 1; })},
+    {"scale inf is no number", "[Install]\r\nDownloadScale=inf\r\n", L"inst.exe", L"7",
      Section([](Expected& e) { e.scale = 0; })},
     {"scale hex is not decimal", "[Install]\r\nDownloadScale=0x1p3\r\n", L"inst.exe", L"7",
      Section([](Expected& e) { e.scale = 0; })},
@@ -115,6 +124,15 @@ const SettingsRow kRows[] = {
      L"inst.exe -downloadscale=", L"7", Section([](Expected& e) { e.scale = 0.6; })},
     {"scale switch text keeps the default", nullptr, L"inst.exe -downloadscale=abc", L"7", Expected()},
     {"scale switch overflow keeps the default", nullptr, L"inst.exe -downloadscale=-1e400", L"7", Expected()},
+    {"scale switch above one keeps the file's", "[Install]\r\nDownloadScale=0.6\r\n", L"inst.exe -downloadscale=2",
+     L"7", Section([](Expected& e) { e.scale = 0.6; })},
+    {"scale switch below zero keeps the default", nullptr, L"inst.exe -downloadscale=-0.5", L"7", Expected()},
+    {"scale switch nan keeps the default", nullptr, L"inst.exe -downloadscale=nan", L"7", Expected()},
+    {"scale switch zero", "[Install]\r\nDownloadScale=0.6\r\n", L"inst.exe -downloadscale=0", L"7",
+     Section([](Expected& e) { e.scale = 0; })},
+    {"scale switch one", nullptr, L"inst.exe -downloadscale=1", L"7", With([](Expected& e) { e.scale = 1; })},
+    {"scale switch after a bad file value", "[Install]\r\nDownloadScale=7\r\n", L"inst.exe -downloadscale=0.25",
+     L"7", Section([](Expected& e) { e.scale = 0.25; })},
 };
 
 void ExpectSettings(const InstallerConfig& c, const Expected& e, const char* name)
@@ -189,7 +207,7 @@ TEST(InstallerSettings, ProcessRecordReadsTheFileBesideTheRunningExe)
 
     auto bare = TestSupport::RunProcess(L"\"" + exe + L"\"");
     ASSERT_TRUE(bare.started);
-    EXPECT_NE(bare.output.find("DownloadUrl=http://dl.norvosoft.com/software/511\r\n"), std::string::npos)
+    EXPECT_NE(bare.output.find("DownloadUrl=https://dl.norvosoft.com/software/511\r\n"), std::string::npos)
         << bare.output;
     EXPECT_NE(bare.output.find("IsCheckNet=0"), std::string::npos) << bare.output;
 

@@ -1,8 +1,9 @@
 #include "DownloadServers.h"
 #include "ReportRecorder.h"
 
-#include "download/AddressText.h"
 #include "download/CMTCurlDownloader.h"
+#include "download/CurlCommon.h"
+#include "download/LocalFile.h"
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
 #include "support/TestTempDir.h"
@@ -12,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
 
 using namespace DownloadTest;
 
@@ -50,27 +52,84 @@ TEST(MultiPartRanges, SplitByLength)
     EXPECT_EQ("1610612736-3221225471", CMTCurlDownloader::RangeText(1610612736LL, 3221225471LL));
 }
 
-// Certificate and host checks stay on for the resolution and for every range.
-TEST(MultiPartSettings, VerificationAndLimits)
+TEST(MultiPartRanges, ContentRangeMustNameTheAskedRange)
 {
-    for (const auto* s : {&CMTCurlDownloader::kResolutionSettings, &CMTCurlDownloader::kRangeSettings}) {
-        EXPECT_EQ(1, s->verifyPeer);
-        EXPECT_EQ(2, s->verifyHost);
-        EXPECT_EQ(30, s->maxRedirects);
-        EXPECT_EQ(60, s->connectTimeoutSeconds);
+    struct Case {
+        const char* value;
+        bool matches;
+    };
+    const Case cases[] = {
+        {" bytes 100-199/1000\r\n", true},
+        {"bytes 100-199/*", true},
+        {"Bytes  100-199/1000", true},
+        {"bytes 101-200/1000", false},
+        {"bytes 100-198/1000", false},
+        {"bytes 100-199/999", false},
+        {"bytes 100-199", false},
+        {"bytes */1000", false},
+        {"items 100-199/1000", false},
+        {"bytes100-199/1000", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.matches, CMTCurlDownloader::ContentRangeMatches(c.value, 100, 199, 1000)) << c.value;
+}
+
+// The request rules reach every request of a run: the resolution and both
+// ranges keep certificate and host checks on, and carry the connect timeout,
+// the redirect limit and rule and a stall rule (5 s for a range, which its
+// budget resumes; the usual window for the resolution).
+class OptionLog {
+public:
+    OptionLog() { Utils::SetCurlOptionObserver(&OptionLog::Receive); }
+    ~OptionLog() { Utils::SetCurlOptionObserver(nullptr); }
+    static std::vector<std::string> ValuesOf(CURLoption option)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<std::string> values;
+        for (const auto& entry : entries_)
+            if (entry.first == option) values.push_back(entry.second);
+        std::sort(values.begin(), values.end());
+        return values;
     }
-    EXPECT_EQ(1, CMTCurlDownloader::kRangeSettings.lowSpeedLimit);
-    EXPECT_EQ(5, CMTCurlDownloader::kRangeSettings.lowSpeedTimeSeconds);
+
+private:
+    static void Receive(CURLoption option, const std::string& value)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_.push_back({option, value});
+    }
+    static std::mutex mutex_;
+    static std::vector<std::pair<CURLoption, std::string>> entries_;
+};
+std::mutex OptionLog::mutex_;
+std::vector<std::pair<CURLoption, std::string>> OptionLog::entries_;
+
+TEST(MultiPartSettings, RequestRulesReachEveryRequest)
+{
+    TestSupport::TestTempDir dir;
+    OptionLog options;
+    ReportRecorder recorder;
+    recorder.Run(MultiPart(NginxUrl(L"software/pkg-26214400"), dir / L"p.exe"));
+    recorder.Release();
+    ASSERT_EQ((std::vector<int>{1001, 1003}), recorder.Codes());
+    using Values = std::vector<std::string>;
+    EXPECT_EQ((Values{"1", "1", "1"}), OptionLog::ValuesOf(CURLOPT_SSL_VERIFYPEER));
+    EXPECT_EQ((Values{"2", "2", "2"}), OptionLog::ValuesOf(CURLOPT_SSL_VERIFYHOST));
+    EXPECT_EQ((Values{"60", "60", "60"}), OptionLog::ValuesOf(CURLOPT_CONNECTTIMEOUT));
+    EXPECT_EQ((Values{"30", "30", "30"}), OptionLog::ValuesOf(CURLOPT_MAXREDIRS));
+    EXPECT_EQ((Values{"http,https", "http,https", "http,https"}), OptionLog::ValuesOf(CURLOPT_REDIR_PROTOCOLS_STR));
+    EXPECT_EQ((Values{"1", "1", "1"}), OptionLog::ValuesOf(CURLOPT_LOW_SPEED_LIMIT));
+    EXPECT_EQ((Values{"30", "5", "5"}), OptionLog::ValuesOf(CURLOPT_LOW_SPEED_TIME));
 }
 
 class WriteCallbackTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        node.partPath = Utils::ToAnsiPath(dir / L"part");
-        FILE* raw = nullptr;
-        ASSERT_EQ(0, fopen_s(&raw, node.partPath.c_str(), "ab+"));
-        node.file.Reset(raw);
+        node.partPath = dir / L"part";
+        node.file = Utils::OpenLocalFile(node.partPath, L"ab+");
+        ASSERT_TRUE(node.file);
+        node.rangeAccepted = true;
     }
     size_t Feed(const std::string& block)
     {
@@ -117,6 +176,15 @@ TEST_F(WriteCallbackTest, NoFileAcceptsNothing)
     EXPECT_EQ(0u, Feed("0123"));
 }
 
+TEST_F(WriteCallbackTest, AnswerThatIsNotTheRangeAcceptsNothing)
+{
+    node.rangeAccepted = false;
+    node.start = 0;
+    node.end = 4;
+    EXPECT_EQ(0u, Feed("0123"));
+    EXPECT_EQ("", FileText());
+}
+
 std::vector<std::string> Ranges(const std::string& token)
 {
     std::vector<std::string> ranges;
@@ -129,6 +197,9 @@ struct SplitCase {
     std::vector<std::string> ranges;
     size_t mergeLines;
 };
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.size << " bytes"; }
 
 class MultiPartSplit : public testing::TestWithParam<SplitCase> {};
 
@@ -239,7 +310,21 @@ const FailureCase kFailures[] = {
     {"missing digest", L"size=2097152", L"x/p.exe", {1001, 1006, 1003}, {}, {kMtNoDigest}, 1},
     // A range whose server stops sending is given up after 5 s under 1 byte/s and resumed.
     {"stalled range resumes", L"size=26214400,digest=good,stall=1", L"p.exe", {1001, 1003}, {}, {}, 3},
+    // A range answered with the whole file, or with another range, is never
+    // written into its part file: each attempt fails (33) until the budget is spent.
+    {"ranges answered with the whole file", L"size=26214400,norange=1", L"x/p.exe", {1001, 1005, 1001, 1004},
+     {33.0, 33.0}, {}, 28},
+    {"ranges answered one byte late", L"size=26214400,badrange=1", L"x/p.exe", {1001, 1005, 1001, 1004},
+     {33.0, 33.0}, {}, 28},
+    // A range whose request redirects to itself ends at the redirect limit (31 requests per attempt).
+    {"range redirect loop", L"getloop=1", L"x/p.exe", {1001, 1005, 1001, 1004}, {47.0, 47.0}, {}, 2 * 7 * 31},
+    // The server's file is shorter than its probe said: no range names the probed length.
+    {"file shorter than probed", L"size=26214400,extra=-1000", L"x/p.exe", {1001, 1005, 1001, 1004},
+     {33.0, 33.0}, {}, 28},
 };
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 class MultiPartFailure : public testing::TestWithParam<FailureCase> {};
 
@@ -325,6 +410,47 @@ TEST(CMTCurlDownloader, PartThatCannotBeMergedFailsTheRun)
         EXPECT_EQ(-2.0, recorder.Reports().back().progress);
         EXPECT_FALSE(TestSupport::FileExists(destination));
     }
+}
+
+// The assembled file cannot replace the destination (another program holds
+// it): the run fails instead of reporting a file that is not there.
+TEST(CMTCurlDownloader, FileThatCannotBeMovedIntoPlaceFailsTheRun)
+{
+    TestSupport::TestTempDir dir;
+    const std::wstring destination = dir / L"p.exe";
+    Utils::UniqueFile holder;
+    ReportRecorder recorder;
+    recorder.Run([&](const StatusCallback& callback) {
+        auto downloader =
+            std::make_unique<CMTCurlDownloader>(callback, NginxUrl(L"software/pkg-2097152").c_str(), destination.c_str());
+        EXPECT_TRUE(TestSupport::WriteBytes(destination, "older"));
+        holder.Reset(::CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+        EXPECT_TRUE(holder);
+        return downloader;
+    });
+    recorder.Release();
+    holder.Reset();
+    EXPECT_EQ((std::vector<int>{1001, 1005, 1001, 1004}), recorder.Codes());
+    EXPECT_EQ(-2.0, recorder.Reports().back().progress);
+    EXPECT_EQ("older", TestSupport::ReadBytes(destination));
+}
+
+// A run that starts on https never follows a redirect to plain http.
+TEST(CMTCurlDownloader, HttpsNeverRedirectsToHttp)
+{
+    TestSupport::TestTempDir dir;
+    ReportRecorder secure;
+    secure.Run(MultiPart(NginxTlsUrl(L"software/pkg-26214400"), dir / L"secure.exe"));
+    secure.Release();
+    EXPECT_EQ((std::vector<int>{1001, 1003}), secure.Codes());
+    EXPECT_TRUE(HoldsPackage(dir / L"secure.exe", 26214400));
+
+    ReportRecorder downgraded;
+    downgraded.Run(MultiPart(NginxTlsUrl(L"to-http/software/pkg-26214400"), dir / L"plain.exe"));
+    downgraded.Release();
+    EXPECT_EQ((std::vector<int>{1001, 1004}), downgraded.Codes());
+    EXPECT_FALSE(TestSupport::FileExists(dir / L"plain.exe"));
 }
 
 TEST(CMTCurlDownloader, ConstructionDeletesDestinationAndPartFiles)

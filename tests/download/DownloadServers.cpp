@@ -2,7 +2,6 @@
 
 #include "download/CurlHandles.h"
 #include "download/FileDigest.h"
-#include "download/AddressText.h"
 #include "support/TestFiles.h"
 #include "Utils/TextConvert.h"
 
@@ -38,15 +37,18 @@ size_t Collect(char* data, size_t size, size_t count, void* text)
 
 }  // namespace
 
-std::wstring ServedRoot()
+static std::wstring HostPathOnWine(const std::string& path)
 {
-    std::string root = Env("LUMORA_DL_PACKAGES");
-    if (root.empty()) return std::wstring();
-    std::wstring folder = L"Z:" + Utils::ToWide(root, CP_UTF8);
+    if (path.empty()) return std::wstring();
+    std::wstring folder = L"Z:" + Utils::ToWide(path, CP_UTF8);
     for (auto& c : folder)
         if (c == L'/') c = L'\\';
     return folder;
 }
+
+std::wstring ServedRoot() { return HostPathOnWine(Env("LUMORA_DL_PACKAGES")); }
+
+std::wstring TlsCertificatePath() { return HostPathOnWine(Env("LUMORA_TLS_CERT")); }
 
 namespace {
 
@@ -57,6 +59,11 @@ std::wstring PackagesFolder() { return ServedRoot() + L"\\plain"; }
 std::wstring NginxUrl(const std::wstring& path)
 {
     return L"http://127.0.0.1:" + Port("LUMORA_NGINX_PORT") + L"/" + path;
+}
+
+std::wstring NginxTlsUrl(const std::wstring& path)
+{
+    return L"https://127.0.0.1:" + Port("LUMORA_NGINX_TLS_PORT") + L"/" + path;
 }
 
 std::wstring FaultUrl(const std::wstring& options, const std::wstring& tail, std::string* token)
@@ -103,6 +110,15 @@ std::vector<Request> RequestsOf(const std::vector<Request>& log, const std::stri
     return found;
 }
 
+bool WaitForRequests(const std::string& token, const std::string& method, size_t count)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (RequestsOf(RequestLog(token), method).size() >= count) return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
 std::wstring PackagePath(long long size) { return PackagesFolder() + L"\\pkg-" + std::to_wstring(size) + L".bin"; }
 
 std::string PackageMd5(long long size)
@@ -113,6 +129,20 @@ std::string PackageMd5(long long size)
 
 std::string PackageBytes(long long size) { return TestSupport::ReadBytes(PackagePath(size)); }
 
-std::string FileMd5(const std::wstring& path) { return Utils::GetFileMd5(Utils::ToAnsiPath(path)); }
+std::string FileMd5(const std::wstring& path) { return Utils::GetFileMd5(path); }
+
+bool HoldsPackage(const std::wstring& path, long long size)
+{
+    if (!TestSupport::FileExists(path)) return false;
+    return TestSupport::ReadBytes(path) == PackageBytes(size);
+}
+
+std::wstring NonAnsiFolderName()
+{
+    std::wstring name = L"\u5B89\u88C5 \u041F\u0430\u043F\u043A\u0430 \U0001F4E6";
+    // The point of the name: the ANSI code page cannot carry it.
+    EXPECT_NE(name, Utils::ToWide(Utils::ToNarrow(name, CP_ACP), CP_ACP)) << "code page " << ::GetACP();
+    return name;
+}
 
 }  // namespace DownloadTest

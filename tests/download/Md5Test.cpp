@@ -3,6 +3,7 @@
 #include "download/Md5.h"
 #include "support/TestFiles.h"
 #include "support/TestTempDir.h"
+#include "Utils/TextConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,9 @@ TEST(Md5, FeedingInPiecesGivesTheSameDigest)
 }
 
 // Lengths around the padding boundary (55, 56, 64 bytes) and the file
-// reader's 1024-byte buffer, against digests from the host's md5sum.
+// reader's 1024-byte buffer, against digests from the host's md5sum. Every
+// result is 32 lower-case hexadecimal characters (the addresses carry the
+// digest in lower case).
 TEST(FileMd5, FilesOfBoundaryLengths)
 {
     struct Case {
@@ -86,7 +89,8 @@ TEST(FileMd5, FilesOfBoundaryLengths)
     for (const auto& c : cases) {
         std::wstring path = dir / (L"a" + std::to_wstring(c.length) + L".bin");
         ASSERT_TRUE(TestSupport::WriteBytes(path, std::string(c.length, 'a')));
-        EXPECT_EQ(c.digest, Utils::GetFileMd5(Utils::ToAnsiPath(path))) << c.length << " bytes";
+        EXPECT_EQ(c.digest, Utils::GetFileMd5(path)) << c.length << " bytes";
+        EXPECT_EQ(c.digest, Utils::GetFileMd5(Utils::ToAnsiPath(path))) << c.length << " bytes, ANSI name";
     }
 }
 
@@ -94,17 +98,21 @@ TEST(FileMd5, UnreadableNamesGiveEmptyText)
 {
     TestSupport::TestTempDir dir;
     EXPECT_EQ("", Utils::GetFileMd5(""));
+    EXPECT_EQ("", Utils::GetFileMd5(std::wstring()));
     EXPECT_EQ("", Utils::GetFileMd5(Utils::ToAnsiPath(dir / L"missing.bin")));
+    EXPECT_EQ("", Utils::GetFileMd5(dir / L"missing.bin"));
 }
 
-TEST(FileMd5, ResultIsLowerCaseAndDoesNotMatchUpperCase)
+// A name the ANSI code page cannot spell is lost in its ANSI form; the
+// UTF-16 form the downloaders use reads the file.
+TEST(FileMd5, NameOutsideTheAnsiCodePage)
 {
     TestSupport::TestTempDir dir;
-    std::wstring path = dir / L"abc.bin";
+    const std::wstring path = dir / L"\u5B89\u88C5 \u041F\U0001F4E6.bin";
+    ASSERT_NE(path, Utils::ToWide(Utils::ToAnsiPath(path), 0)) << "the ANSI code page spells the name";
     ASSERT_TRUE(TestSupport::WriteBytes(path, "abc"));
-    std::string digest = Utils::GetFileMd5(Utils::ToAnsiPath(path));
-    EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", digest);
-    EXPECT_NE("900150983CD24FB0D6963F7D28E17F72", digest);
+    EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", Utils::GetFileMd5(path));
+    EXPECT_EQ("", Utils::GetFileMd5(Utils::ToAnsiPath(path)));
 }
 
 TEST(UrlMd5, SecondToLastSegment)

@@ -4,6 +4,8 @@
 
 #include <cctype>
 #include <chrono>
+#include <memory>
+#include <thread>
 
 namespace DownloadTest {
 
@@ -71,6 +73,24 @@ std::vector<double> ReportRecorder::Progress() const
     for (const auto& report : Reports())
         if (report.code == DL_CODE_PROGRESS) values.push_back(report.progress);
     return values;
+}
+
+bool FinishesWithin(std::chrono::seconds limit, std::function<void()> work)
+{
+    struct Done {
+        std::mutex mutex;
+        std::condition_variable signal;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    std::thread([done, work] {
+        work();
+        std::lock_guard<std::mutex> lock(done->mutex);
+        done->done = true;
+        done->signal.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(done->mutex);
+    return done->signal.wait_for(lock, limit, [&] { return done->done; });
 }
 
 std::string CaseName(const char* description)

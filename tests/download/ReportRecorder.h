@@ -4,6 +4,7 @@
 
 #include "download/CDownloader.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -58,6 +59,11 @@ ReportRecorder::Factory Make(const std::wstring& address, const std::wstring& de
         return std::make_unique<Downloader>(callback, address.c_str(), destination.c_str());
     };
 }
+
+// Runs work on a thread of its own and waits at most that long for it: a
+// call that hangs fails its test instead of the whole run. work must own all
+// it touches (it keeps running when the wait gives up).
+bool FinishesWithin(std::chrono::seconds limit, std::function<void()> work);
 
 // A case description as a test name (letters and digits, the rest "_").
 std::string CaseName(const char* description);

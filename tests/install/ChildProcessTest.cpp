@@ -1,19 +1,29 @@
 // The child process runner against real child programs: the stand-in package
-// is copied into a fresh folder and scripted, and the runner's read loops are
-// driven with a parser that just keeps the chunks.
+// is copied into a fresh folder and scripted ("out" makes one read of each
+// write, "put" and "flood" leave the read sizes to the pipe), and the runner
+// reads its output with a parser that just keeps the lines. Every read runs
+// on a helper thread with a bound, so a runner that hangs fails the case.
 #include "FakeExecutable.h"
+#include "LingeringChild.h"
+#include "ScriptText.h"
 #include "install/ChildProcess.h"
+#include "install/OutputLines.h"
 #include "Utils/Exception.h"
+#include "Utils/UniqueResource.h"
 #include "support/TestTempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
 namespace {
 
 using InstallTest::FakeExecutable;
+using Lines = std::vector<std::wstring>;
 
 class ChildProcessTest : public ::testing::Test {
 protected:
@@ -23,117 +33,147 @@ protected:
 
     std::wstring Quoted() const { return L"\"" + child_.Path() + L"\""; }
 
-    // Runs the child with the install read loop; parse answers nonzero for
-    // chunks containing stopAt (when given).
-    bool InstallLoop(const std::string& script, const std::wstring& stopAt = std::wstring())
+    // Starts the child with the script, then runs step (reading) and waits for
+    // the child, within the bound; false when that did not end in time (the
+    // child is then ended so the case can finish).
+    bool RunBounded(const std::string& script, const std::function<void(ChildProcess&)>& step,
+                    std::chrono::seconds bound = std::chrono::seconds(30))
     {
         child_.Script(script);
-        std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(Quoted());
-        bool ended = runner->InstallReadLoop(codePage_, [&](const std::wstring& chunk) {
-            chunks_.push_back(chunk);
-            return !stopAt.empty() && chunk.find(stopAt) != std::wstring::npos ? 1 : 0;
+        runner_ = ChildProcess::Launch(Quoted());
+        std::future<void> done = std::async(std::launch::async, [&] {
+            step(*runner_);
+            runner_->WaitForExit();
         });
-        runner->WaitForExit();
-        return ended;
+        if (done.wait_for(bound) == std::future_status::ready) return true;
+        Utils::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, runner_->ProcessId()));
+        if (process) ::TerminateProcess(process.Get(), 1);
+        helper_.Stop();
+        done.wait();
+        return false;
     }
 
-    std::vector<std::wstring> NonEmptyChunks() const
+    // Reads the lines; parse answers nonzero for the line finalLine (when given).
+    bool ReadLines(const std::string& script, const std::wstring& finalLine = std::wstring())
     {
-        std::vector<std::wstring> found;
-        for (const auto& chunk : chunks_)
-            if (!chunk.empty()) found.push_back(chunk);
-        return found;
+        return RunBounded(script, [&](ChildProcess& runner) {
+            finalWord_ = runner.ReadLines(codePage_, [&](const std::wstring& line) {
+                lines_.push_back(line);
+                return !finalLine.empty() && line == finalLine ? 1 : 0;
+            });
+        });
     }
 
     TestSupport::TestTempDir dir_;
     FakeExecutable child_;
+    InstallTest::LingeringChild helper_{dir_ / L"helper.exe"};
+    std::unique_ptr<ChildProcess> runner_;
     int32_t codePage_ = 0;
-    std::vector<std::wstring> chunks_;
+    Lines lines_;
+    bool finalWord_ = false;
 };
 
-TEST_F(ChildProcessTest, EachWriteArrivesAsItsOwnChunkAndTheLoopEndsWithTheChild)
+TEST_F(ChildProcessTest, LinesAreWholeWhateverTheReadsCutThem)
 {
-    EXPECT_TRUE(InstallLoop("out Progr\nout ess=0.5\\r\\n\nout State=Success\\n\n"));
-    EXPECT_EQ(NonEmptyChunks(), (std::vector<std::wstring>{L"Progr", L"ess=0.5\r\n", L"State=Success\n"}));
+    // Three writes, three reads, cutting through two lines.
+    ASSERT_TRUE(ReadLines("out Progr\nout ess=0.5\\r\\nState=Fa\nout il\\n\n"));
+    EXPECT_EQ(lines_, (Lines{L"Progress=0.5\r", L"State=Fail"}));
+    EXPECT_FALSE(finalWord_);
 }
 
-TEST_F(ChildProcessTest, ChildWithoutOutputEndsTheLoopNormally)
+TEST_F(ChildProcessTest, UnfinishedLastLineIsParsedWhenTheOutputEnds)
 {
-    EXPECT_TRUE(InstallLoop(""));
-    EXPECT_TRUE(NonEmptyChunks().empty());
+    ASSERT_TRUE(ReadLines("out \\n\\nEr\nout ror=disk full\n"));
+    EXPECT_EQ(lines_, (Lines{L"", L"", L"Error=disk full"}));
 }
 
-TEST_F(ChildProcessTest, FullChunkWithoutZeroByteIsTakenWholeAndBytesAfterZeroAreDropped)
+TEST_F(ChildProcessTest, MultibyteCharacterCutByAReadIsDecodedWhole)
 {
-    std::string full(1024, 'A');
-    EXPECT_TRUE(InstallLoop("out " + full + "\nout abc\\0def\n"));
-    EXPECT_EQ(NonEmptyChunks(), (std::vector<std::wstring>{std::wstring(1024, L'A'), L"abc"}));
+    codePage_ = 65001;  // "中" in UTF-8 is E4 B8 AD
+    ASSERT_TRUE(ReadLines("out Message=\\xE4\\xB8\nout \\xAD\\n\n"));
+    codePage_ = 936;  // and D6 D0 in the Chinese ANSI code page, lead byte first
+    ASSERT_TRUE(ReadLines("out Message=\\xD6\nout \\xD0\\n\n"));
+    EXPECT_EQ(lines_, (Lines{L"Message=中", L"Message=中"}));
 }
 
-TEST_F(ChildProcessTest, CodePageChangeAppliesFromTheNextChunk)
+TEST_F(ChildProcessTest, CodePageChangeAppliesFromTheNextLine)
 {
-    // "中" in UTF-8, twice: the first chunk before the switch, the second after.
-    child_.Script("out \\xE4\\xB8\\xAD\nout switch\nout \\xE4\\xB8\\xAD\n");
-    std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(Quoted());
-    runner->InstallReadLoop(codePage_, [&](const std::wstring& chunk) {
-        if (!chunk.empty()) chunks_.push_back(chunk);
-        if (chunk == L"switch") codePage_ = 65001;
-        return 0;
-    });
-    runner->WaitForExit();
-    ASSERT_EQ(chunks_.size(), 3u);
-    EXPECT_EQ(chunks_[0], ChildProcess::DecodeChunk("\xE4\xB8\xAD", 3, 0)) << "decoded in the ANSI code page";
-    EXPECT_EQ(chunks_[2], L"\u4E2D");
+    // All three lines in one write: the change still holds for the line after it.
+    ASSERT_TRUE(RunBounded("out \\xE4\\xB8\\xAD\\nswitch\\n\\xE4\\xB8\\xAD\\n\n", [&](ChildProcess& runner) {
+        runner.ReadLines(codePage_, [&](const std::wstring& line) {
+            lines_.push_back(line);
+            if (line == L"switch") codePage_ = 65001;
+            return 0;
+        });
+    }));
+    ASSERT_EQ(lines_.size(), 3u);
+    EXPECT_EQ(lines_[0], OutputLines::Decode("\xE4\xB8\xAD", 0)) << "decoded in the ANSI code page";
+    EXPECT_EQ(lines_[2], L"中");
 }
 
-TEST_F(ChildProcessTest, FinalWordStopsReadingWhileTheChildStillWritesAndTheChildStillEnds)
+TEST_F(ChildProcessTest, ZeroByteEndsTheTextOfItsLineOnly)
 {
-    // Far more than any pipe buffer after the final line: without draining,
-    // the child would block on the full pipe and the wait would never end.
-    EXPECT_FALSE(InstallLoop("out State=Success\\n\nflood 2000 " + std::string(1000, 'x') + "\nout tail\n",
-                             L"State=Success"));
-    EXPECT_EQ(NonEmptyChunks(), std::vector<std::wstring>{L"State=Success\n"});
-    EXPECT_TRUE(InstallTest::WaitForProcessEnd(child_.RecordedProcessId(), 1000));
+    ASSERT_TRUE(ReadLines("out abc\\0def\\nState=Fail\\n\nout " + std::string(5000, 'A') + "\n"));
+    EXPECT_EQ(lines_, (Lines{L"abc", L"State=Fail", std::wstring(5000, L'A')}));
+}
+
+TEST_F(ChildProcessTest, OutputStillInThePipeWhenTheChildEndsIsRead)
+{
+    // One write of 100 lines without waiting for the reader, then the child
+    // ends at once: nearly all of it is still in the pipe by then.
+    ASSERT_TRUE(ReadLines("put " + InstallTest::RepeatedLines("Progress=0.25 and some padding", 100) +
+                          "Error=late\\n\n"));
+    ASSERT_EQ(lines_.size(), 101u);
+    EXPECT_EQ(lines_.back(), L"Error=late");
+}
+
+TEST_F(ChildProcessTest, AfterTheFinalWordTheRestIsReadButNotParsed)
+{
+    // Megabytes after the final word: unless they are read, the child blocks
+    // on the full pipe and never reaches its exit code.
+    ASSERT_TRUE(ReadLines("out Progress=0.5\\nError=x\\nProgress=0.6\\n\nflood 2000 " + std::string(1000, 'x') +
+                              "\\n\nout State=Success\\n\nexit 4\n",
+                          L"Error=x"));
+    EXPECT_TRUE(finalWord_);
+    EXPECT_EQ(lines_, (Lines{L"Progress=0.5", L"Error=x"}));
+    EXPECT_EQ(runner_->ExitCode(), 4u);
+}
+
+TEST_F(ChildProcessTest, ProgramHoldingThePipeAfterTheChildEndedDoesNotHoldTheReader)
+{
+    ASSERT_TRUE(helper_.Placed());
+    // The helper lives a minute; the reading must end with the child.
+    ASSERT_TRUE(ReadLines(helper_.SpawnDirective() + "\nsleep 1000\nout Progress=0.5\\n\nput State=Success\n"))
+        << "the reader waited for the helper";
+    EXPECT_EQ(lines_, (Lines{L"Progress=0.5", L"State=Success"}));
+    EXPECT_TRUE(helper_.Running()) << "the helper must still hold the pipe for this case to show anything";
+}
+
+TEST_F(ChildProcessTest, ChildThatClosesItsOutputAndGoesOnIsWaitedFor)
+{
+    ASSERT_TRUE(ReadLines("out Progress=0.5\\n\ncloseout\nsleep 500\nexit 3\n"));
+    EXPECT_EQ(lines_, Lines{L"Progress=0.5"});
+    EXPECT_EQ(runner_->ExitCode(), 3u) << "the wait ends with the child, not with its output";
+}
+
+TEST_F(ChildProcessTest, DiscardingReadsToTheEndAndTheChildEnds)
+{
+    ASSERT_TRUE(RunBounded("flood 3000 " + std::string(1000, 'y') + "\nexit 5\n",
+                           [](ChildProcess& runner) { runner.DiscardOutput(); }));
+    EXPECT_EQ(runner_->ExitCode(), 5u);
+}
+
+TEST_F(ChildProcessTest, CrashMidLineGivesItsExitCodeAndTheLinesSoFar)
+{
+    ASSERT_TRUE(ReadLines("put Progress=0.5\\nState=Succ\ncrash\nout never\n"));
+    EXPECT_EQ(lines_, (Lines{L"Progress=0.5", L"State=Succ"}));
+    EXPECT_EQ(runner_->ExitCode(), 0xC0000005u);
 }
 
 TEST_F(ChildProcessTest, FloodOnStandardErrorDoesNotBlockTheChild)
 {
-    EXPECT_TRUE(InstallLoop("err 3000000\nout Progress=1\\n\n"));
-    EXPECT_EQ(NonEmptyChunks(), std::vector<std::wstring>{L"Progress=1\n"});
-}
-
-TEST_F(ChildProcessTest, UninstallLoopKeepsReadingAfterAFinalWord)
-{
-    child_.Script("out Error=x\\n\nout Progress=0.5\\n\n");
-    std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(Quoted());
-    bool success = runner->UninstallReadLoop(codePage_, [&](const std::wstring& chunk) {
-        if (!chunk.empty()) chunks_.push_back(chunk);
-        return chunk.find(L"Error=") != std::wstring::npos ? 1000 : 0;
-    });
-    runner->WaitForExit();
-    EXPECT_FALSE(success);
-    ASSERT_GE(chunks_.size(), 1u);
-    EXPECT_EQ(chunks_[0], L"Error=x\n");
-}
-
-TEST_F(ChildProcessTest, UninstallLoopWithoutOutputKeepsSuccess)
-{
-    child_.Script("");
-    std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(Quoted());
-    EXPECT_TRUE(runner->UninstallReadLoop(codePage_, [](const std::wstring&) { return 1; }));
-    runner->WaitForExit();
-}
-
-TEST_F(ChildProcessTest, ChildThatClosesItsOutputAndGoesOnIsWaitedForByBothLoops)
-{
-    EXPECT_TRUE(InstallLoop("out Progress=0.5\\n\ncloseout\nsleep 500\n"));
-    EXPECT_EQ(NonEmptyChunks(), std::vector<std::wstring>{L"Progress=0.5\n"});
-
-    child_.Script("closeout\nsleep 500\n");
-    std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(Quoted());
-    EXPECT_TRUE(runner->UninstallReadLoop(codePage_, [](const std::wstring&) { return 1; }));
-    runner->WaitForExit();
-    EXPECT_TRUE(InstallTest::WaitForProcessEnd(child_.RecordedProcessId(), 0));
+    ASSERT_TRUE(ReadLines("err 3000000\nout Progress=1\\n\n"));
+    EXPECT_EQ(lines_, Lines{L"Progress=1"});
 }
 
 TEST_F(ChildProcessTest, CommandLineOfAtMost1023CharactersIsPassedWhole)
@@ -144,7 +184,7 @@ TEST_F(ChildProcessTest, CommandLineOfAtMost1023CharactersIsPassedWhole)
     ASSERT_EQ(line.size(), 1023u);
     std::unique_ptr<ChildProcess> runner = ChildProcess::Launch(line);
     EXPECT_EQ(std::wstring(runner->CommandLine()), line);
-    runner->InstallReadLoop(codePage_, [](const std::wstring&) { return 0; });
+    runner->DiscardOutput();
     runner->WaitForExit();
     EXPECT_EQ(child_.RecordedCommandLine(), line);
 }
@@ -161,16 +201,6 @@ TEST_F(ChildProcessTest, LongerCommandLineIsRefusedAndNothingRuns)
 TEST_F(ChildProcessTest, ProgramThatCannotStartThrows)
 {
     EXPECT_THROW(ChildProcess::Launch(L"\"" + (dir_ / L"missing.exe") + L"\" /S"), Utils::Exception);
-}
-
-TEST(ChildProcessDecode, ChunkTextEndsAtTheFirstZeroByteOrTheBytesRead)
-{
-    EXPECT_EQ(ChildProcess::DecodeChunk("abc\0def", 7, 0), L"abc");
-    EXPECT_EQ(ChildProcess::DecodeChunk("abcdef", 3, 0), L"abc");
-    EXPECT_EQ(ChildProcess::DecodeChunk("", 0, 0), L"");
-    EXPECT_EQ(ChildProcess::DecodeChunk("\xD6\xD0", 2, 936), L"\u4E2D");
-    EXPECT_EQ(ChildProcess::DecodeChunk("\xE4\xB8\xAD", 3, 65001), L"\u4E2D");
-    EXPECT_EQ(ChildProcess::DecodeChunk("abc", 3, -5), L"") << "an unknown code page gives no text";
 }
 
 }  // namespace

@@ -14,6 +14,15 @@ FakeExecutable::FakeExecutable(const std::wstring& program, const std::wstring& 
     placed_ = ::CopyFileW(source.c_str(), path.c_str(), FALSE) != FALSE;
 }
 
+FakeExecutable FakeExecutable::At(const std::wstring& path)
+{
+    FakeExecutable existing(path);
+    existing.placed_ = TestSupport::FileExists(path);
+    ::DeleteFileW((path + L".cmdline").c_str());
+    ::DeleteFileW((path + L".pid").c_str());
+    return existing;
+}
+
 void FakeExecutable::Script(const std::string& lines) const { TestSupport::WriteBytes(path_ + L".script", lines); }
 
 std::wstring FakeExecutable::RecordedCommandLine() const
@@ -27,6 +36,12 @@ DWORD FakeExecutable::RecordedProcessId() const
 }
 
 bool FakeExecutable::Ran() const { return TestSupport::FileExists(path_ + L".cmdline"); }
+
+bool ProcessRuns(DWORD processId)
+{
+    Utils::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return processId != 0 && process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
 
 bool WaitForProcessEnd(DWORD processId, unsigned long timeoutMs)
 {

@@ -13,6 +13,9 @@ class FakeExecutable {
 public:
     // Copies BinDir()\<program>.exe to path.
     FakeExecutable(const std::wstring& program, const std::wstring& path);
+    // The stand-in already at path (or none there), without copying anything;
+    // forgets what an earlier run there recorded.
+    static FakeExecutable At(const std::wstring& path);
 
     const std::wstring& Path() const { return path_; }
     bool Placed() const { return placed_; }
@@ -24,10 +27,14 @@ public:
     bool Ran() const;
 
 private:
+    explicit FakeExecutable(const std::wstring& path) : path_(path) {}
+
     std::wstring path_;
     bool placed_ = false;
 };
 
+// Whether the process exists and has not ended.
+bool ProcessRuns(DWORD processId);
 // Waits (bounded) for a process to be gone; true when it ended in time or no
 // longer exists.
 bool WaitForProcessEnd(DWORD processId, unsigned long timeoutMs = 60000);

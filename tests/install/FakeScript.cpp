@@ -58,6 +58,24 @@ void UninstallProduct(const std::wstring& commandLine)
     for (const wchar_t* name : kProductFiles) ::DeleteFileW((dir + L"\\" + name).c_str());
 }
 
+// The new process inherits the standard handles, as a package's helper
+// program that nobody told to close them would.
+void Spawn(const std::wstring& commandLine)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) return;
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+}
+
 // The argument of a directive: everything after the first space.
 std::string Argument(const std::string& line)
 {
@@ -88,6 +106,10 @@ bool RunDirective(const std::string& line, const std::wstring& commandLine, int&
     } else if (verb == "closeout") {
         ::CloseHandle(out);
         ::SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    } else if (verb == "spawn") {
+        Spawn(Utils::ToWide(arg, CP_UTF8));
+    } else if (verb == "crash") {
+        ::TerminateProcess(::GetCurrentProcess(), 0xC0000005);
     } else if (verb == "sleep") {
         ::Sleep(static_cast<DWORD>(std::strtoul(arg.c_str(), nullptr, 10)));
     } else if (verb == "install") {

@@ -9,6 +9,10 @@
 //   flood N TEXT     N writes of TEXT to standard output without waiting
 //   err N            N bytes to standard error
 //   closeout         closes standard output (the process goes on)
+//   spawn CMDLINE    starts CMDLINE (UTF-8, as written) with this program's
+//                    three standard handles, and does not wait for it
+//   crash            ends the process at once as an access violation would
+//                    (exit code 0xC0000005), whatever it was writing
 //   sleep MS
 //   install BINDIR   the product files into the folder after "/D=": lumora.exe
 //                    and uninst.ep (copies of BINDIR's fake_product.exe and

@@ -1,5 +1,5 @@
 // The pieces both protocol parsers share: line splitting, trimming, text
-// values and the two number scans.
+// values, the two number scans and the delivery of reports up to the final word.
 #include "install/OutputProtocol.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +85,32 @@ TEST(OutputProtocol, DecimalsScanLikePercentLf)
             EXPECT_DOUBLE_EQ(value, row.value);
         }
     }
+}
+
+TEST(OutputProtocol, DeliveryStopsAtTheFinalWordAndKeepsItsReport)
+{
+    std::vector<OutputProtocol::LineOutcome> outcomes(4);
+    OutputProtocol::SetReport(outcomes[0], 2002, 0.5);
+    // outcomes[1] matched a key and reports nothing
+    OutputProtocol::SetReport(outcomes[2], 2004, 1000.0, L"disk full");
+    outcomes[2].result = OutputProtocol::kResultFailure;
+    OutputProtocol::SetReport(outcomes[3], 2003, 0.0);
+    outcomes[3].result = OutputProtocol::kResultSuccess;
+
+    std::vector<int32_t> sent;
+    OutputProtocol::LineOutcome finalWord;
+    auto report = [&](int32_t code, double, const wchar_t*) { sent.push_back(code); };
+    EXPECT_TRUE(OutputProtocol::DeliverUntilFinal(outcomes, report, finalWord));
+    EXPECT_EQ(sent, std::vector<int32_t>{2002}) << "the final word is kept, not sent, and nothing after it";
+    EXPECT_EQ(finalWord.code, 2004);
+    EXPECT_EQ(finalWord.progress, 1000.0);
+    EXPECT_EQ(finalWord.text, L"disk full");
+
+    sent.clear();
+    EXPECT_FALSE(OutputProtocol::DeliverUntilFinal(std::vector<OutputProtocol::LineOutcome>(outcomes.begin(),
+                                                                                             outcomes.begin() + 2),
+                                                   report, finalWord));
+    EXPECT_EQ(sent, std::vector<int32_t>{2002});
 }
 
 }  // namespace

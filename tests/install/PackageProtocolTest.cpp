@@ -111,8 +111,10 @@ TEST(PackageProtocol, EncodeSelectsTheCodePageForLaterChunks)
     const Row rows[] = {
         {L"Encode=UTF8", 0, 65001},        {L"Encode= UTF8\r\n", 0, 65001}, {L"Encode=ACP", 65001, 0},
         {L"Encode=936", 0, 936},           {L"Encode=936abc", 0, 936},      {L"Encode=+1252", 0, 1252},
-        {L"Encode=-5", 0, -5},             {L"Encode=utf8", 65001, 0},      {L"Encode=GBK", 65001, 0},
-        {L"Encode=99999999999", 65001, 0}, {L"Encode=", 936, 0},
+        {L"Encode=utf8", 65001, 0},        {L"Encode=GBK", 65001, 0},       {L"Encode=99999999999", 65001, 0},
+        {L"Encode=", 936, 0},
+        // Numbers naming no code page that can be decoded keep the one in force.
+        {L"Encode=-5", 65001, 65001},      {L"Encode=12345", 936, 936},     {L"Encode=1200", 65001, 65001},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(row.line)));

@@ -18,4 +18,13 @@ inline std::string ScriptText(const std::wstring& text)
     return escaped;
 }
 
+// The line count times, each time with an escaped LF after it: a burst for
+// one "put".
+inline std::string RepeatedLines(const std::string& line, int count)
+{
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += line + "\\n";
+    return lines;
+}
+
 }  // namespace InstallTest

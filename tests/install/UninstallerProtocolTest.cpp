@@ -74,14 +74,14 @@ TEST(UninstallerProtocol, EncodeKnowsOnlyUtf8)
     }
 }
 
-TEST(UninstallerProtocol, CommandLineCarriesThePathsUnquotedAndTheOldFolderLast)
+TEST(UninstallerProtocol, CommandLineQuotesTheCopyAndCarriesTheOldFolderLastUnquoted)
 {
-    EXPECT_EQ(UnInstaller::BuildCommandLine(L"C:\\Temp\\~NorVoTemp.92482B06FB471E17\\Lumora_un_asa.exe", false, true,
+    EXPECT_EQ(UnInstaller::BuildCommandLine(L"C:\\Documents and Settings\\Temp\\Lumora_un_asa.exe", false, true,
                                             L"C:\\Program Files\\Lumora"),
-              L"C:\\Temp\\~NorVoTemp.92482B06FB471E17\\Lumora_un_asa.exe /S -adminact=false -authorizationact=true "
+              L"\"C:\\Documents and Settings\\Temp\\Lumora_un_asa.exe\" /S -adminact=false -authorizationact=true "
               L"-console=show _?=C:\\Program Files\\Lumora");
     EXPECT_EQ(UnInstaller::BuildCommandLine(L"u.exe", true, false, L""),
-              L"u.exe /S -adminact=true -authorizationact=false -console=show _?=");
+              L"\"u.exe\" /S -adminact=true -authorizationact=false -console=show _?=");
 }
 
 }  // namespace

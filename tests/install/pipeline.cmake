@@ -11,13 +11,16 @@ add_executable(fake_product ${CMAKE_CURRENT_LIST_DIR}/FakeProduct.cpp)
 target_link_libraries(fake_product PRIVATE install_fake_script)
 
 set(install_fakes fake_package fake_uninstaller fake_product)
-set(install_helpers ${CMAKE_CURRENT_LIST_DIR}/FakeExecutable.cpp ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp)
+set(install_helpers ${CMAKE_CURRENT_LIST_DIR}/FakeExecutable.cpp ${CMAKE_CURRENT_LIST_DIR}/LingeringChild.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp)
 
 lumora_add_test(install_child_process_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChildProcessTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeProductTest.cpp ${install_helpers}
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChildProcessTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeProductTest.cpp
+          ${install_helpers}
   LIBS lumora_install_pipeline DEPENDS ${install_fakes} TIMEOUT 180)
 lumora_add_test(install_protocol_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/OutputProtocolTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PackageProtocolTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/OutputLinesTest.cpp ${CMAKE_CURRENT_LIST_DIR}/OutputProtocolTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/PackageProtocolTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/UninstallerProtocolTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PackageCommandLineTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ReportRecorder.cpp
   LIBS lumora_install_pipeline)

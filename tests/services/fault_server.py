@@ -11,11 +11,18 @@ Addresses: /f/<token>/<options>/<segments...>/<name>
     headstatus=S   every HEAD answers status S (with the length)
     drop=N         the first N GETs send part of the body, then close (result 18)
     stall=N        the first N GETs send part of the body, then send nothing
+                   (the connection stays open until the client gives up)
+    mute=N         the first N requests (any method) get no answer at all; the
+                   connection stays open until the client gives up
     extra=K        GET bodies are K bytes longer than the length HEAD gives
     lowdrop=N      like drop, counting only GETs whose range starts in the first half
     hangup=N       the first N GETs are answered by closing the connection
     loop=1         every request is redirected to itself
     rate=B         GET bodies are sent at about B bytes per second
+    norange=1      GETs ignore the Range header: 200 with the whole body
+    badrange=1     a GET with a Range gets 206 with the range one byte later
+    getloop=1      every GET is redirected to itself (HEAD answers normally)
+    overlong=K     GET bodies carry K bytes more than their Content-Length says
 GET /log/<token> answers the recorded requests, one "METHOD<TAB>path<TAB>range" line each.
 Usage: fault_server.py PORTFILE  (binds a free 127.0.0.1 port and writes it there)
 """
@@ -29,6 +36,9 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import package_bytes  # noqa: E402
 
+# A held connection outlasts any test's own wait, so only the client's own
+# limits can end it.
+_HOLD_SECONDS = 300
 _lock = threading.Lock()
 _counts = {}
 _logs = {}
@@ -94,7 +104,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with _lock:
             _logs.setdefault(token, []).append((method, self.path, self.headers.get("Range", "")))
         size = int(options.get("size", "2097152"))
-        if options.get("loop"):
+        if _count(token, "any") <= int(options.get("mute", "0")):
+            self._wait_for_client_close(_HOLD_SECONDS)
+            self.close_connection = True
+            return
+        if options.get("loop") or (method == "GET" and options.get("getloop")):
             return self._redirect(self.path)
         if "digest" in options and len(rest) == 1:
             segment = _digest_segment(options["digest"], size)
@@ -141,17 +155,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Accept-Ranges", "bytes")
         self.end_headers()
 
-    def _range(self, size):
+    def _range(self, size, options):
         header = self.headers.get("Range", "")
-        if not header.startswith("bytes="):
+        if options.get("norange") or not header.startswith("bytes="):
             return 0, size - 1, False
         first, _, last = header[6:].partition("-")
         start = int(first)
         end = int(last) if last else size - 1
+        if options.get("badrange"):
+            start, end = start + 1, end + 1
         return start, min(end, size - 1), True
 
     def _get(self, size, options, number):
-        start, end, partial = self._range(size)
+        start, end, partial = self._range(size, options)
         if start >= size or start > end:
             self.send_response(416)
             self.send_header("Content-Range", "bytes */%d" % size)
@@ -171,10 +187,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if dropping or stalling:
             self._send_body(start, min(length, max(1, length // 3), 400000), options)
             if stalling:
-                self._wait_for_client_close(60)
+                self._wait_for_client_close(_HOLD_SECONDS)
             self.close_connection = True
             return
-        self._send_body(start, length, options)
+        overlong = int(options.get("overlong", "0"))
+        self._send_body(start, length + overlong, options)
+        if overlong:
+            self.close_connection = True
 
     def _send_body(self, start, length, options):
         rate = int(options.get("rate", "0"))

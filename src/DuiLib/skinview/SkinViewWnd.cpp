@@ -1,32 +1,32 @@
 #include "SkinViewWnd.h"
 
+#include "DuiLib/SequenceControls.h"
 #include "DuiLib/TabLayoutUI.h"
-
-#include <utility>
 
 namespace DuiLib {
 
-SkinViewWnd::SkinViewWnd(std::wstring skinFile, int page) : skinFile_(std::move(skinFile)), page_(page) {}
+namespace {
 
-std::wstring SkinViewWnd::WindowClassName() const
+constexpr int kSkinArchiveResource = 147;
+
+}  // namespace
+
+SkinViewWnd::SkinViewWnd(const std::wstring& skinFile, int page)
+    : CDuiFrame(FrameSkinSpec::InArchiveResource(kSkinArchiveResource, skinFile)), page_(page)
 {
-    size_t dot = skinFile_.find_last_of(L'.');
-    return dot == std::wstring::npos ? skinFile_ : skinFile_.substr(0, dot);
 }
-
-std::wstring SkinViewWnd::SkinFolder() const { return std::wstring(); }
-
-std::wstring SkinViewWnd::SkinFile() const { return skinFile_; }
-
-int SkinViewWnd::ResourceKind() const { return ResourceArchiveModule; }
-
-LPCWSTR SkinViewWnd::ResourceId() const { return MAKEINTRESOURCEW(147); }
 
 void SkinViewWnd::OnSkinLoaded()
 {
+    CDuiFrame::OnSkinLoaded();
     if (page_ < 0) return;
     auto* tabs = static_cast<CTabLayoutUI*>(paintManager_.FindControl(L"mainTabLt"));
     if (tabs && tabs->GetInterface(L"TabLayout")) tabs->SelectItem(page_, false);
+}
+
+std::unique_ptr<CControlUI> SkinViewWnd::CreateControl(const std::wstring& elementName)
+{
+    return CreateSequenceControl(elementName);
 }
 
 void SkinViewWnd::OnWindowDestroyed(HWND window)
