@@ -20,6 +20,7 @@
 #include "install/AnalyticsSettings.h"
 #include "install/InstallRecords.h"
 
+#include <mmsystem.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -84,14 +85,14 @@ CMainWnd::CMainWnd(const MainWindowSettings& settings, const AttemptHost& host)
     : CDuiFrame(FrameSkinSpec::InArchiveResource(kSkinArchiveId, kMainSkin)),
       settings_(settings),
       host_(host),
-      progress_(settings.downloadScale),
-      language_(settings.language)
+      language_(settings.language),
+      progress_(settings.downloadScale)
 {
 }
 
 CMainWnd::~CMainWnd()
 {
-    if (::IsWindow(GetHWND())) ::DestroyWindow(GetHWND());
+    DestroyNativeWindow();
     statusTarget_ = nullptr;
     sequencer_.reset();           // joins its stage workers; their late reports are not posted
     networkCheckWorker_.reset();  // joins the check
