@@ -83,6 +83,30 @@ std::string Argument(const std::string& line)
     return space == std::string::npos ? std::string() : line.substr(space + 1);
 }
 
+// "@INSTDIR@" in written text stands for the folder after "/D=" (UTF-8), so
+// one script serves any folder the installer picks.
+std::string WithInstallFolder(std::string text, const std::wstring& commandLine)
+{
+    const std::string marker = "@INSTDIR@";
+    std::string folder = Utils::ToNarrow(ValueAfter(commandLine, L" /D="), CP_UTF8);
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + folder.size())) {
+        text.replace(at, marker.size(), folder);
+    }
+    return text;
+}
+
+// "<own path>.script", or, when there is none, the file the environment
+// variable LUMORA_FAKE_SCRIPT names (a demo or a window test that cannot know
+// the folder the package lands in).
+std::string ScriptText(const std::wstring& self)
+{
+    std::wstring own = self + L".script";
+    if (::GetFileAttributesW(own.c_str()) != INVALID_FILE_ATTRIBUTES) return TestSupport::ReadBytes(own);
+    wchar_t named[MAX_PATH] = {};
+    DWORD length = ::GetEnvironmentVariableW(L"LUMORA_FAKE_SCRIPT", named, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? TestSupport::ReadBytes(named) : std::string();
+}
+
 // One directive; false ends the script with exitCode.
 bool RunDirective(const std::string& line, const std::wstring& commandLine, int& exitCode)
 {
@@ -90,13 +114,13 @@ bool RunDirective(const std::string& line, const std::wstring& commandLine, int&
     std::string verb = line.substr(0, line.find(' '));
     std::string arg = Argument(line);
     if (verb == "out") {
-        WriteAll(out, Unescape(arg));
+        WriteAll(out, WithInstallFolder(Unescape(arg), commandLine));
         ::FlushFileBuffers(out);  // returns once the reader has taken everything
     } else if (verb == "put") {
-        WriteAll(out, Unescape(arg));
+        WriteAll(out, WithInstallFolder(Unescape(arg), commandLine));
     } else if (verb == "flood") {
         long count = std::strtol(arg.c_str(), nullptr, 10);
-        std::string text = Unescape(Argument(arg));
+        std::string text = WithInstallFolder(Unescape(Argument(arg)), commandLine);
         for (long i = 0; i < count; ++i) WriteAll(out, text);
     } else if (verb == "err") {
         long count = std::strtol(arg.c_str(), nullptr, 10);
@@ -160,7 +184,7 @@ int RunOwnScript()
     TestSupport::WriteBytes(self + L".cmdline", Utils::ToNarrow(commandLine, CP_UTF8));
     TestSupport::WriteBytes(self + L".pid", std::to_string(::GetCurrentProcessId()));
 
-    std::istringstream script(TestSupport::ReadBytes(self + L".script"));
+    std::istringstream script(ScriptText(self));
     std::string line;
     int exitCode = 0;
     while (std::getline(script, line)) {

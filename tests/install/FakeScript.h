@@ -1,8 +1,9 @@
 #pragma once
 // The scripted behaviour shared by the stand-ins for the vendor's package and
 // uninstaller. A stand-in records its command line in "<own path>.cmdline"
-// (UTF-8) and its process id in "<own path>.pid", then runs "<own path>.script",
-// one directive per line:
+// (UTF-8) and its process id in "<own path>.pid", then runs "<own path>.script"
+// (or, when there is none, the file named by the environment variable
+// LUMORA_FAKE_SCRIPT), one directive per line:
 //   out TEXT         one write of TEXT to standard output, then waits until
 //                    the reader has taken it (so each "out" is one chunk)
 //   put TEXT         one write of TEXT without waiting
@@ -20,6 +21,7 @@
 //   uninstall        removes those files from the folder after "_?="
 //   exit CODE
 // TEXT takes the escapes \r \n \t \0 \\ and \xHH; other bytes pass as they are.
+// "@INSTDIR@" in the TEXT of out, put and flood is the folder after "/D=".
 
 #include <string>
 
