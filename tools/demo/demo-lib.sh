@@ -12,8 +12,11 @@
 
 lumora_demo_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# Places inside the 600x400 main window, from the main skin's layout.
+# Places inside the 600x400 main window, from the main skin's layout (read by
+# the scripts that source this file, as LUMORA_DEMO_URL is).
+# shellcheck disable=SC2034
 LUMORA_DEMO_INSTALL_BUTTON=(300 240)  # "defaultInstallBtn", (200,217)-(400,263)
+# shellcheck disable=SC2034
 LUMORA_DEMO_CLOSE_BUTTON=(574 24)     # "closebtn", (562,12)-(586,36)
 
 lumora_demo_winpath() { echo "Z:${1//\//\\}"; }
@@ -30,6 +33,7 @@ lumora_demo_serve() {
   mv "$dir/pkg/Lumora_Setup.exe" "$dir/$md5/"
   [[ -n $rate ]] && extra="    location /$md5/ { limit_rate $rate; }"
   lumora_dl_start_nginx "$dir" "$extra" || return 1
+  # shellcheck disable=SC2034
   LUMORA_DEMO_URL="http://127.0.0.1:$LUMORA_NGINX_PORT/$md5/Lumora_Setup.exe"
 }
 
@@ -117,8 +121,8 @@ lumora_demo_page() {
   done
   pixels=$(convert "$shot" -format "$format" info: 2>/dev/null)
   rm -f "$shot"
-  local tr tg tb br bg bb pr pg pb  # tick, button, bar
-  read -r tr tg tb br bg bb pr pg pb <<<"$pixels"
+  local tr tg tb br bb pr  # red, green, blue of the tick; red, blue of the button; red of the bar
+  read -r tr tg tb br _ bb pr _ _ <<<"$pixels"
   if [[ -z $pr ]]; then
     echo other
   elif ((tg > 150 && tr < 100 && tb < 160)); then
