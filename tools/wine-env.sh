@@ -5,6 +5,11 @@
 LUMORA_PIDS=()
 LUMORA_CLEANUPS=()
 
+# Wine takes its text and font handling from the host's locale: without a
+# UTF-8 one (a fresh root shell often has none) Chinese text in some of the
+# skins' fonts draws as empty boxes.
+if [[ $(locale charmap 2>/dev/null) != UTF-8 ]]; then export LC_ALL=C.UTF-8; fi
+
 lumora_cleanup() {
   local i
   for ((i = ${#LUMORA_CLEANUPS[@]} - 1; i >= 0; i--)); do eval "${LUMORA_CLEANUPS[i]}" || true; done
