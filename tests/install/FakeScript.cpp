@@ -140,6 +140,9 @@ bool RunDirective(const std::string& line, const std::wstring& commandLine, int&
         InstallProduct(commandLine, Utils::ToWide(arg, CP_UTF8));
     } else if (verb == "uninstall") {
         UninstallProduct(commandLine);
+    } else if (verb == "selfcopy") {
+        std::wstring self = OwnPath();
+        ::CopyFileW(self.c_str(), (self + L".copy").c_str(), FALSE);
     } else if (verb == "exit") {
         exitCode = static_cast<int>(std::strtol(arg.c_str(), nullptr, 10));
         return false;

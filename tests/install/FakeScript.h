@@ -20,6 +20,8 @@
 //                    fake_uninstaller.exe) and config.ini
 //   uninstall        removes those files from the folder after "_?="
 //   exit CODE
+//   selfcopy         copies the running executable to "<own path>.copy", so a
+//                    test can compare what ran with what it served
 // TEXT takes the escapes \r \n \t \0 \\ and \xHH; other bytes pass as they are.
 // "@INSTDIR@" in the TEXT of out, put and flood is the folder after "/D=".
 

@@ -111,11 +111,12 @@ CONF
   export LUMORA_NGINX_PORT=$port LUMORA_NGINX_TLS_PORT=$tls_port LUMORA_TLS_CERT=$conf/tls/cert.der
 }
 
-# lumora_dl_start_fault DIR: sets LUMORA_FAULT_PORT.
+# lumora_dl_start_fault DIR [SERVER]: sets LUMORA_FAULT_PORT. SERVER is another
+# script taking fault_server.py's argument (the soak's server).
 lumora_dl_start_fault() {
-  local dir=$1 i
+  local dir=$1 server=${2:-$lumora_dl_dir/fault_server.py} i
   rm -f "$dir/fault.port"
-  "$LUMORA_DL_PYTHON" "$lumora_dl_dir/fault_server.py" "$dir/fault.port" >"$dir/fault.log" 2>&1 &
+  "$LUMORA_DL_PYTHON" "$server" "$dir/fault.port" >"$dir/fault.log" 2>&1 &
   LUMORA_PIDS+=($!)
   for i in $(seq 1 100); do
     [[ -s $dir/fault.port ]] && break

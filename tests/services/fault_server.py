@@ -128,7 +128,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def _send_log(self, token):
         with _lock:
             lines = ["%s\t%s\t%s\n" % entry for entry in _logs.get(token, [])]
-        body = "".join(lines).encode()
+        self._send_text("".join(lines))
+
+    def _send_text(self, text):
+        body = text.encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(body)))
@@ -166,14 +169,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
             start, end = start + 1, end + 1
         return start, min(end, size - 1), True
 
+    def _unsatisfiable(self, size):
+        self.send_response(416)
+        self.send_header("Content-Range", "bytes */%d" % size)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
     def _get(self, size, options, number):
         start, end, partial = self._range(size, options)
         if start >= size or start > end:
-            self.send_response(416)
-            self.send_header("Content-Range", "bytes */%d" % size)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return
+            return self._unsatisfiable(size)
         length = end - start + 1
         self.send_response(206 if partial else 200)
         if partial:
@@ -203,7 +208,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         while sent < length:
             take = min(step, length - sent)
             try:
-                self.wfile.write(package_bytes.chunk(start + sent, take))
+                self.wfile.write(self._bytes(start + sent, take))
             except OSError:
                 self.close_connection = True
                 return
@@ -212,6 +217,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 ahead = sent / rate - (time.monotonic() - began)
                 if ahead > 0:
                     time.sleep(ahead)
+
+    def _bytes(self, offset, length):
+        """Bytes [offset, offset + length) of what this server serves."""
+        return package_bytes.chunk(offset, length)
 
     def _wait_for_client_close(self, seconds):
         try:
@@ -233,8 +242,8 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
 
-def main():
-    server = Server(("127.0.0.1", 0), Handler)
+def main(handler=Handler):
+    server = Server(("127.0.0.1", 0), handler)
     with open(sys.argv[1] + ".tmp", "w") as out:
         out.write(str(server.server_address[1]))
     os.rename(sys.argv[1] + ".tmp", sys.argv[1])
