@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
 
 namespace TestSupport {
 
@@ -20,5 +21,8 @@ void ClickAt(POINT screen);
 void PressKey(WORD virtualKey);
 // Keys pressed in order and released in reverse (alt+F4: {VK_MENU, VK_F4}).
 void PressChord(std::initializer_list<WORD> keys);
+// Characters typed one by one as the keyboard's Unicode input, for whichever
+// window holds the keyboard (a native edit takes them as WM_CHAR).
+void TypeText(const std::wstring& text);
 
 }  // namespace TestSupport
