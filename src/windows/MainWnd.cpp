@@ -19,6 +19,7 @@
 #include "app/DiagnosticLog.h"
 #include "install/AnalyticsSettings.h"
 #include "install/InstallRecords.h"
+#include "install/InstallRecordsPaths.h"
 
 #include <mmsystem.h>
 #include <objbase.h>
@@ -448,9 +449,11 @@ LRESULT CMainWnd::OnInstallStatus(std::unique_ptr<InstallStatusRecord> record)
     case StatusReaction::InstallSucceeded: OnInstallSucceeded(); break;
     case StatusReaction::InstallFailed: OnInstallFailed(r.text); break;
     case StatusReaction::RememberInstallDir: installDir_ = r.text; break;
-    case StatusReaction::RememberProductExe: productExePath_ = r.text; break;
+    // Packages end their lines with CR LF, and the CR stays on the report; a
+    // path or address that keeps it names nothing that could be opened.
+    case StatusReaction::RememberProductExe: productExePath_ = RecordPaths::StripLineEnd(r.text); break;
     case StatusReaction::RememberUninstallEntry: newUninstallerEntry_ = r.text; break;
-    case StatusReaction::RememberStartUrl: startUrl_ = r.text; break;
+    case StatusReaction::RememberStartUrl: startUrl_ = RecordPaths::StripLineEnd(r.text); break;
     case StatusReaction::RememberStartupStyle: startupStyle_ = StartupStyleFrom(r.progress); break;
     case StatusReaction::RememberTopShowDelay: topShowDelay_ = DelayFrom(r.progress, topShowDelay_); break;
     case StatusReaction::RememberCloseDelay: finishCloseDelay_ = DelayFrom(r.progress, finishCloseDelay_); break;
