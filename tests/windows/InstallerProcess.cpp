@@ -11,6 +11,8 @@ namespace {
 const wchar_t kScriptVariable[] = L"LUMORA_FAKE_SCRIPT";
 const wchar_t kMainTitle[] = L"Lumora";
 const wchar_t kPromptTitle[] = L"消息框";
+// The exception by which a program names a thread for its debugger.
+const DWORD kThreadNameException = 0x406D1388;
 
 // This process's environment with the script variable replaced (or removed).
 std::vector<wchar_t> ChildEnvironment(const std::wstring& script)
@@ -137,6 +139,9 @@ void InstallerProcess::DebugLoop(const Options&)
         case EXCEPTION_DEBUG_EVENT:
             // The start-up breakpoint is the debugger's own; everything else
             // is the program's to handle, as without a debugger.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode == kThreadNameException) {
+                ReadThreadName(process_.Get(), event.u.Exception.ExceptionRecord);
+            }
             if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
                 status = DBG_EXCEPTION_NOT_HANDLED;
             }
@@ -166,6 +171,21 @@ void InstallerProcess::ReadDebugString(HANDLE process, DWORD threadId, const OUT
         if (!::ReadProcessMemory(process, info.lpDebugStringData, text.data(), units, &got)) return;
         line.text.assign(text.data(), strnlen(text.data(), got));
     }
+    std::lock_guard<std::mutex> hold(lock_);
+    log_.push_back(line);
+}
+
+void InstallerProcess::ReadThreadName(HANDLE process, const EXCEPTION_RECORD& record)
+{
+    // {0x1000, name, thread id, flags}
+    if (record.NumberParameters < 3 || record.ExceptionInformation[0] != 0x1000) return;
+    char name[64] = {};
+    SIZE_T got = 0;
+    ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(record.ExceptionInformation[1]), name, sizeof(name) - 1,
+                        &got);
+    LogLine line;
+    line.threadId = static_cast<DWORD>(record.ExceptionInformation[2]);
+    line.threadName.assign(name, strnlen(name, got));
     std::lock_guard<std::mutex> hold(lock_);
     log_.push_back(line);
 }

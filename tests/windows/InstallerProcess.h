@@ -26,9 +26,12 @@ struct TopWindow {
     std::wstring windowClass;
 };
 
+// One line of the diagnostic log, or the naming of a thread (the program
+// names its workers for a debugger when one is present).
 struct LogLine {
-    DWORD threadId = 0;  // the thread that wrote it
+    DWORD threadId = 0;  // the thread that wrote it, or the thread named
     std::string text;
+    std::string threadName;  // for a naming only
 };
 
 class InstallerProcess {
@@ -60,13 +63,14 @@ public:
     // The thread that owns the main window: the process's UI thread.
     DWORD UiThreadId() const;
 
-    // Diagnostic log lines written so far (readLog only).
+    // Diagnostic log lines and thread namings so far, in order (readLog only).
     std::vector<LogLine> Log() const;
 
 private:
     bool Launch(const Options& options, DWORD creationFlags);
     void DebugLoop(const Options& options);
     void ReadDebugString(HANDLE process, DWORD threadId, const OUTPUT_DEBUG_STRING_INFO& info);
+    void ReadThreadName(HANDLE process, const EXCEPTION_RECORD& record);
 
     Utils::UniqueHandle process_;
     DWORD processId_ = 0;

@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -100,9 +101,14 @@ protected:
             EXPECT_TRUE(StopProduct(folder + L"\\lumora.exe")) << "a stand-in product kept running";
         }
         RemoveRecords();
-        for (const std::wstring& folder : ProductFolders()) TestSupport::RemoveTree(folder);
-        TestSupport::RemoveTree(kCustomRoot);
-        TestSupport::RemoveTree(AnalyticsFolder());
+        std::vector<std::wstring> folders = ProductFolders();
+        folders.push_back(kCustomRoot);
+        folders.push_back(AnalyticsFolder());
+        for (const std::wstring& folder : folders) {
+            // A process that has just ended may hold its folder a moment longer.
+            EXPECT_TRUE(WaitUntil([&] { return TestSupport::RemoveTree(folder); }, 10000))
+                << "could not remove " << Narrow(folder) << ": " << Narrow(ListFolder(folder));
+        }
         std::wstring uninstallerCopy = CDownloadInstaller::UninstallerCopyPath();
         for (const wchar_t* suffix : {L"", L".script", L".cmdline", L".pid"}) ::DeleteFileW((uninstallerCopy + suffix).c_str());
     }
@@ -232,6 +238,29 @@ protected:
             },
             kStepMs);
         return seen;
+    }
+
+    // The stand-in product is a console program: its console window comes up
+    // and takes the keyboard a moment after it starts. A click on the
+    // installer while that happens is taken away from it, as it would be
+    // from any window; a person clicks once the screen has settled.
+    static void WaitForProductWindowToSettle()
+    {
+        auto foregroundTitle = [] {
+            wchar_t title[256] = {};
+            ::InternalGetWindowText(::GetForegroundWindow(), title, 255);
+            return std::wstring(title);
+        };
+        WaitUntil([&] { return foregroundTitle().find(L"lumora.exe") != std::wstring::npos; }, 10000);
+        HWND before = nullptr;
+        WaitUntil(
+            [&] {
+                HWND now = ::GetForegroundWindow();
+                bool settled = now == before;
+                before = now;
+                return settled;
+            },
+            5000);
     }
 
     unsigned long ExitCode(DWORD ms = kExitMs)
@@ -396,6 +425,348 @@ TEST_F(InstallerWindowTest, DownloadFailureRetriedFromThePromptInstalls)
     ClickMain(kFinishPage, L"closebtn");
     EXPECT_EQ(0u, ExitCode());
 }
+
+// ---- a package that fails ---------------------------------------------------------
+
+struct FailureCase {
+    const char* name;
+    const char* script;
+    std::vector<std::wstring> switches;
+    const wchar_t* message;  // the prompt's text
+    int barAfter;            // what the progress page shows at the next attempt
+};
+
+class InstallFailure : public InstallerWindowTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(InstallFailure, PromptShowsThePackagesWordsAndTheStartPageFollows)
+{
+    const FailureCase& c = GetParam();
+    const std::wstring served = L"Lumora_" + Utils::ToWide(c.name, CP_UTF8) + L".exe";
+    std::vector<std::wstring> switches = c.switches;
+    switches.push_back(AddressSwitch(ServePackage(served)));
+    Start(switches, c.script);
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+    ClickMain(kStartPage, L"defaultInstallBtn");
+
+    std::optional<TopWindow> failed =
+        WaitForPrompt(L"MessageBox2Wnd", L"prompt-install-failed-" + Utils::ToWide(c.name, CP_UTF8));
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(PromptShows(*failed, kErrorSkin, c.message, kWarmCaption)) << "not the text " << Narrow(c.message);
+    Answer(*failed, kErrorSkin, L"closebtn");
+    PassPointerOver(kStartPage, L"defaultInstallBtn");
+    ASSERT_TRUE(WaitForPage(kStartPage));
+    EXPECT_FALSE(RecordsKeyExists()) << "a failed install was recorded";
+    EXPECT_FALSE(Exists(CDownloadInstaller::PackagePathFor(defaultFolder_))) << "the package file was left";
+
+    // The next attempt finds no package on the server, so the progress page
+    // shows the bar as the failure left it until the network prompt comes.
+    WithdrawPackage(served);
+    ClickMain(kStartPage, L"defaultInstallBtn");
+    int percent = -1;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            HWND main = Main();
+            if (!main) return false;
+            TestSupport::ScreenCapture shot = CaptureWindow(main);
+            if (MainSkinPictures::Get().PageShown(shot) != kProgressPage) return false;
+            percent = MainSkinPictures::Get().PercentShown(shot);
+            return percent >= 0;
+        },
+        kStepMs));
+    EXPECT_EQ(c.barAfter, percent);
+    std::optional<TopWindow> network = WaitForPrompt(L"NetworkTipWnd");
+    ASSERT_TRUE(network);
+    Answer(*network, kNetworkSkin, L"cancelBtn");
+    PassPointerOver(kStartPage, L"defaultInstallBtn");
+    ASSERT_TRUE(WaitForPage(kStartPage));
+    CloseFromStartPage();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Package, InstallFailure,
+    ::testing::Values(
+        // Its own words (UTF-8, announced first) after the bar passed 70: the bar starts again at 0.
+        FailureCase{"ErrorText",
+                    "out Encode=UTF8\\r\\n\nout Progress=0.5\\r\\n\nsleep 300\nout Error=安装目录无法写入\\r\\n\n",
+                    {}, L"安装目录无法写入", 0},
+        // A failed state below 70 (half the bar for the download): the bar keeps its place.
+        FailureCase{"FailState", "out State=Fail\\r\\n\n", {L"-downloadscale=0.5"}, L"安装包安装失败", 57},
+        // An error without words.
+        FailureCase{"NoText", "out Progress=0.2\\r\\n\nout Error=\n", {}, L"安装失败", 0}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// ---- an installed copy --------------------------------------------------------------
+
+class InstalledCopyTest : public InstallerWindowTest {
+protected:
+    // A copy registered under InstallPath only (its uninstaller is the
+    // folder's uninst.ep), whose uninstaller removes it and succeeds.
+    void PlaceInstalledCopy()
+    {
+        ASSERT_TRUE(::CreateDirectoryW(installedFolder_.c_str(), nullptr));
+        const std::wstring bin = TestSupport::BinDir();
+        ASSERT_TRUE(::CopyFileW((bin + L"\\fake_product.exe").c_str(), (installedFolder_ + L"\\lumora.exe").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW((bin + L"\\fake_uninstaller.exe").c_str(), (installedFolder_ + L"\\uninst.ep").c_str(), FALSE));
+        WriteRecord(L"InstallPath", installedFolder_);
+        TestSupport::WriteBytes(CDownloadInstaller::UninstallerCopyPath() + L".script", "uninstall\nout State=Success\\r\\n\n");
+    }
+
+    std::string UninstallerCommandLine() const
+    {
+        return TestSupport::ReadBytes(CDownloadInstaller::UninstallerCopyPath() + L".cmdline");
+    }
+};
+
+struct CopyAnswer {
+    const char* name;
+    const wchar_t* control;
+    bool installs;
+    bool opensProduct;
+};
+
+class InstalledCopyAnswer : public InstalledCopyTest, public ::testing::WithParamInterface<CopyAnswer> {};
+
+TEST_P(InstalledCopyAnswer, EachAnswerOfThePromptDoesWhatItSays)
+{
+    const CopyAnswer& c = GetParam();
+    PlaceInstalledCopy();
+    Start({AddressSwitch(ServePackage(kQuickAddress))});
+    std::optional<TopWindow> asked = WaitForPrompt(L"InstalledPathTipWnd", L"prompt-installed-copy");
+    ASSERT_TRUE(asked);
+    Answer(*asked, kInstalledCopySkin, c.control);
+
+    const std::wstring product = installedFolder_ + L"\\lumora.exe";
+    if (c.installs) {
+        ASSERT_TRUE(WaitForPage(kFinishPage));
+        ExpectInstalledInto(installedFolder_);
+        EXPECT_NE(std::string::npos, UninstallerCommandLine().find("_?=" + Narrow(installedFolder_)))
+            << "the old copy was not removed first: " << UninstallerCommandLine();
+        ClickMain(kFinishPage, L"closebtn");
+    }
+    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(c.opensProduct, WaitUntil([&] { return ProductRuns(product); }, c.opensProduct ? kStepMs : 500));
+    if (!c.installs) {
+        EXPECT_EQ(Narrow(installedFolder_), Narrow(RecordValue(L"InstallPath")));
+        EXPECT_TRUE(RecordValue(L"UnInstallEp").empty()) << "records written without an install";
+        EXPECT_FALSE(Exists(installedFolder_ + L"\\set.ini")) << "an install was begun";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, InstalledCopyAnswer,
+                         ::testing::Values(CopyAnswer{"InstallLatest", L"okBtn", true, false},
+                                           CopyAnswer{"OpenProduct", L"cancelBtn", false, true},
+                                           CopyAnswer{"CloseButton", L"closebtn", false, false}),
+                         [](const ::testing::TestParamInfo<CopyAnswer>& info) { return std::string(info.param.name); });
+
+TEST_F(InstalledCopyTest, InsNewInstallsOverItAtOnceWithoutAsking)
+{
+    PlaceInstalledCopy();
+    Start({AddressSwitch(ServePackage(kQuickAddress)), L"-insnew=true"});
+    bool prompted = false;
+    bool finished = WaitUntil(
+        [&] {
+            prompted = prompted || installer_->Prompt().has_value();
+            return PageNow() == kFinishPage;
+        },
+        kStartMs + kStepMs);
+    EXPECT_FALSE(prompted) << "a prompt was shown";
+    ASSERT_TRUE(finished) << "no install without a click";
+    ExpectInstalledInto(installedFolder_);
+    ClickMain(kFinishPage, L"closebtn");
+    EXPECT_EQ(0u, ExitCode());
+}
+
+TEST_F(InstalledCopyTest, RunningProductIsReportedAndTheInstallerCloses)
+{
+    PlaceInstalledCopy();
+    ASSERT_NE(0u, StartProduct(installedFolder_));
+    Start({AddressSwitch(ServePackage(kQuickAddress))});
+    std::optional<TopWindow> running = WaitForPrompt(L"MessageBox1Wnd", L"prompt-product-running");
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(PromptShows(*running, kNoticeSkin, kProductRunningText, kWarmCaption));
+    Answer(*running, kNoticeSkin, L"closebtn");
+    EXPECT_EQ(0u, ExitCode());
+    EXPECT_TRUE(ProductRuns(installedFolder_ + L"\\lumora.exe")) << "the product was stopped";
+    EXPECT_FALSE(Exists(installedFolder_ + L"\\set.ini")) << "an install was begun";
+}
+
+TEST_F(InstallerWindowTest, ProductRunningWhenTheInstallIsAskedForEndsTheInstaller)
+{
+    const std::wstring elsewhere = std::wstring(kCustomRoot) + L"\\Lumora";
+    ASSERT_TRUE(::CreateDirectoryW(kCustomRoot, nullptr));
+    ASSERT_NE(0u, StartProduct(elsewhere));
+    Start({AddressSwitch(ServePackage(kQuickAddress))});
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs)) << "no installed copy: no question at start-up";
+    ClickMain(kStartPage, L"defaultInstallBtn");
+    std::optional<TopWindow> running = WaitForPrompt(L"MessageBox1Wnd");
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(PromptShows(*running, kNoticeSkin, kProductRunningText, kWarmCaption));
+    Answer(*running, kNoticeSkin, L"closebtn");
+    EXPECT_EQ(0u, ExitCode());
+    EXPECT_FALSE(Exists(defaultFolder_)) << "the install went on";
+}
+
+// ---- one installer at a time, and closing ----------------------------------------------
+
+TEST_F(InstallerWindowTest, SecondInstanceEndsWithoutAWindowAndANewStartWorksAfterTheFirst)
+{
+    Start({AddressSwitch(ServePackage(kQuickAddress))});
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+
+    InstallerProcess second(InstallerProcess::Options{{AddressSwitch(ServePackage(kQuickAddress))}, L"", false});
+    ASSERT_TRUE(second.Started());
+    bool showedWindow = false;
+    WaitUntil(
+        [&] {
+            showedWindow = showedWindow || !second.Windows().empty();
+            return !second.Running();
+        },
+        kExitMs);
+    std::optional<DWORD> code = second.WaitForExit(0);
+    ASSERT_TRUE(code) << "the second installer is still running";
+    EXPECT_EQ(0xFFFFFFFFu, *code) << "exit code -1";
+    EXPECT_FALSE(showedWindow);
+    EXPECT_TRUE(Main()) << "the first installer went away";
+
+    // Alt+F4 on the start page closes without a question.
+    PressAltF4();
+    EXPECT_EQ(0u, ExitCode());
+
+    Start({AddressSwitch(ServePackage(kQuickAddress))});
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs)) << "no start after the first installer had closed";
+    CloseFromStartPage();
+}
+
+TEST_F(InstallerWindowTest, CloseRulesOfEachPage)
+{
+    // A package that takes its time, so the progress page stays up a while.
+    Start({AddressSwitch(ServePackage(kQuickAddress))},
+          std::string("sleep 2500\n") + kSucceedingScript);
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+
+    ClickMain(kStartPage, L"closebtn");
+    std::optional<TopWindow> asked = WaitForPrompt(L"ExitTipWnd", L"prompt-exit");
+    ASSERT_TRUE(asked);
+    Answer(*asked, kExitSkin, L"cancelBtn");  // "否"
+    ASSERT_TRUE(WaitForPage(kStartPage)) << "\"否\" did not keep the window";
+    ClickMain(kStartPage, L"closebtn");
+    asked = WaitForPrompt(L"ExitTipWnd");
+    ASSERT_TRUE(asked);
+    Answer(*asked, kExitSkin, L"closebtn");
+    ASSERT_TRUE(WaitForPage(kStartPage)) << "closing the question closed the window";
+
+    // A careless user during the install: the hidden title buttons, the
+    // place of the install button, Alt+F4.
+    ClickMain(kStartPage, L"defaultInstallBtn");
+    ASSERT_TRUE(WaitForPage(kProgressPage));
+    HWND main = Main();
+    ClickInWindow(main, MainSkinPictures::Get().Centre(kStartPage, L"closebtn"));
+    ClickInWindow(main, MainSkinPictures::Get().Centre(kStartPage, L"minbtn"));
+    ClickInWindow(main, MainSkinPictures::Get().Centre(kStartPage, L"defaultInstallBtn"));
+    PressAltF4();
+    EXPECT_FALSE(WaitUntil([main] { return !::IsWindowVisible(main); }, 1000)) << "closed during the install";
+    EXPECT_TRUE(WaitForPage(kProgressPage)) << "the install page went away";
+    EXPECT_FALSE(installer_->Prompt()) << "a question during the install";
+
+    ASSERT_TRUE(WaitForPage(kFinishPage));
+    ExpectInstalledInto(defaultFolder_);
+    PressAltF4();  // on the finish page: closes at once
+    EXPECT_EQ(0u, ExitCode());
+}
+
+// ---- the network check ------------------------------------------------------------
+
+TEST_F(InstallerWindowTest, NetworkCheckRunsOnItsWorkerBeforeTheInstallOnlyWhenAskedFor)
+{
+    // The diagnostic log, read as the program's debugger, with the namings of
+    // its threads: what ran before the sequencer's start ("DL_TYPE=") and on
+    // which thread.
+    for (bool check : {false, true}) {
+        SCOPED_TRACE(check ? "-ischecknet=true" : "no check");
+        installer_.reset();
+        CleanMachine();
+        std::vector<std::wstring> switches = {AddressSwitch(ServePackage(kQuickAddress))};
+        if (check) switches.push_back(L"-ischecknet=true");
+        Start(switches, kSucceedingScript, true);
+        ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+        DWORD uiThread = installer_->UiThreadId();
+        ClickMain(kStartPage, L"defaultInstallBtn");
+        ASSERT_TRUE(WaitForPage(kFinishPage));
+        ClickMain(kFinishPage, L"closebtn");
+        EXPECT_EQ(0u, ExitCode());
+
+        std::vector<LogLine> log = installer_->Log();
+        size_t sequencerStart = 0;
+        while (sequencerStart < log.size() && log[sequencerStart].text.find("DL_TYPE=") == std::string::npos) {
+            ++sequencerStart;
+        }
+        ASSERT_LT(sequencerStart, log.size()) << "the diagnostic log was not read";
+        // Workers named before the sequencer started, and whether each also ended before it.
+        std::map<DWORD, std::string> early;
+        std::set<DWORD> endedEarly;
+        for (size_t i = 0; i < sequencerStart; ++i) {
+            if (!log[i].threadName.empty()) early[log[i].threadId] = log[i].threadName;
+            if (log[i].text.find("THREAD END") != std::string::npos) endedEarly.insert(log[i].threadId);
+        }
+        if (!check) {
+            EXPECT_TRUE(early.empty()) << "a worker ran before the install without a check asked for";
+            continue;
+        }
+        ASSERT_EQ(1u, early.size()) << "one worker for the check";
+        EXPECT_EQ("ABDEF", early.begin()->second);
+        EXPECT_NE(uiThread, early.begin()->first) << "the check ran on the window's thread";
+        EXPECT_EQ(1u, endedEarly.count(early.begin()->first)) << "the install began before the check had ended";
+    }
+}
+
+// ---- what the package asks for at the end --------------------------------------------
+
+struct EndCase {
+    const char* name;
+    const char* extraLines;   // before the package's final state
+    bool productAtSuccess;    // started when the finish page comes
+    bool closesByItself;
+    bool clickOpen;           // then "openProduceBtn"
+    bool productAfterClick;
+};
+
+class PackageEnding : public InstallerWindowTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(PackageEnding, StartStyleAndCloseDelayAreFollowed)
+{
+    const EndCase& c = GetParam();
+    std::string script = kSucceedingScript;
+    script.insert(script.find("out State=Success"), c.extraLines);
+    Start({AddressSwitch(ServePackage(kQuickAddress))}, script);
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+    ClickMain(kStartPage, L"defaultInstallBtn");
+    ASSERT_TRUE(WaitForPage(kFinishPage));
+    const std::wstring product = defaultFolder_ + L"\\lumora.exe";
+    EXPECT_EQ(c.productAtSuccess, WaitUntil([&] { return ProductRuns(product); }, c.productAtSuccess ? kStepMs : 500));
+
+    if (c.closesByItself) {
+        // About two seconds; the bound only has to tell "by itself" from "never".
+        EXPECT_EQ(0u, ExitCode(15000)) << "the window did not close by itself";
+    } else if (c.clickOpen) {
+        ClickMain(kFinishPage, L"openProduceBtn");
+        EXPECT_EQ(0u, ExitCode());
+        EXPECT_EQ(c.productAfterClick, WaitUntil([&] { return ProductRuns(product); }, c.productAfterClick ? kStepMs : 500));
+    } else {
+        EXPECT_TRUE(Main()) << "the window closed by itself";
+        if (c.productAtSuccess) WaitForProductWindowToSettle();
+        ClickMain(kFinishPage, L"closebtn");
+        EXPECT_EQ(0u, ExitCode());
+    }
+    ExpectInstalledInto(defaultFolder_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Package, PackageEnding,
+    ::testing::Values(EndCase{"CloseDelay", "out FinsihCloseDetention=2000\\r\\n\n", false, true, false, false},
+                      EndCase{"AutoStartup", "out StartupStyle=AutoStartup\\r\\n\n", true, false, false, false},
+                      EndCase{"UserStartup", "out StartupStyle=UserStartup\\r\\n\n", false, false, true, true},
+                      EndCase{"NonStartup", "out StartupStyle=NonStartup\\r\\n\n", false, false, true, false}),
+    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace InstallerTest
