@@ -336,6 +336,10 @@ void CMainWnd::OpenLicence() { ShellOpen(kLicenceUrl, nullptr, SW_SHOWMAXIMIZED)
 
 bool CMainWnd::BeginInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunchShortcut)
 {
+    // A double click while the network is checked would queue a second start;
+    // it would remember the progress page as the page to return to and leave
+    // no way back from it after a failure.
+    if (attemptQueued_) return false;
     AttemptVerdict verdict = CheckInstallAttempt(folder, settings_.sequencer.insNew, host_);
     if (verdict == AttemptVerdict::UninstallerCopyRunning || verdict == AttemptVerdict::ProductRunning) {
         PromptProductRunning();
@@ -364,6 +368,7 @@ bool CMainWnd::BeginInstall(const std::wstring& folder, bool desktopShortcut, bo
     attempt.processIsAdmin = hostFacts_.processIsAdmin;
     attempt.language = PackageLanguageCode(GetPaintManager());
     sequencer_->Init(attempt);
+    attemptQueued_ = true;
 
     if (!settings_.isCheckNet) {
         QueueInstallNotify(true, true);
@@ -408,6 +413,7 @@ void CMainWnd::OnNetworkChecked(WPARAM result)
 
 void CMainWnd::StartSequence(bool proceed)
 {
+    attemptQueued_ = false;
     if (proceed) {
         startPage_ = MainPage();
         SelectMainPage(kProgressPage);
