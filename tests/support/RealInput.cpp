@@ -70,6 +70,19 @@ void ClickAt(POINT screen)
     ReleaseLeftButton();
 }
 
+void DoubleClickAt(POINT screen)
+{
+    MoveMouseTo(screen);
+    INPUT inputs[4]{};
+    const DWORD flags[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = flags[i];
+    }
+    ::SendInput(4, inputs, sizeof(INPUT));
+    Settle();
+}
+
 void PressKey(WORD virtualKey) { PressChord({virtualKey}); }
 
 void PressChord(std::initializer_list<WORD> keys)

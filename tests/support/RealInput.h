@@ -17,6 +17,9 @@ void PressLeftButton();
 void ReleaseLeftButton();
 // Move there, press and release.
 void ClickAt(POINT screen);
+// Two clicks handed to the system at once, as a quick double click arrives
+// before the program has looked at the first.
+void DoubleClickAt(POINT screen);
 // One key pressed and released.
 void PressKey(WORD virtualKey);
 // Keys pressed in order and released in reverse (alt+F4: {VK_MENU, VK_F4}).

@@ -674,6 +674,24 @@ TEST_F(InstallerWindowTest, CloseRulesOfEachPage)
     EXPECT_EQ(0u, ExitCode());
 }
 
+TEST_F(InstallerWindowTest, DoubleClickWhileTheNetworkIsCheckedStartsOneAttemptWithAWayBack)
+{
+    // The second click comes before the first one's check has answered.
+    Start({AddressSwitch(UnreachablePackageAddress()), L"-ischecknet=true"});
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+    RECT box = WindowBox(Main());
+    POINT button = MainSkinPictures::Get().Centre(kStartPage, L"defaultInstallBtn");
+    TestSupport::DoubleClickAt(POINT{box.left + button.x, box.top + button.y});
+
+    std::optional<TopWindow> network = WaitForPrompt(L"NetworkTipWnd");
+    ASSERT_TRUE(network);
+    Answer(*network, kNetworkSkin, L"cancelBtn");
+    PassPointerOver(kStartPage, L"defaultInstallBtn");
+    ASSERT_TRUE(WaitForPage(kStartPage)) << "no way back from the progress page";
+    EXPECT_FALSE(installer_->Prompt()) << "a second attempt failed as well";
+    CloseFromStartPage();
+}
+
 // ---- the network check ------------------------------------------------------------
 
 TEST_F(InstallerWindowTest, NetworkCheckRunsOnItsWorkerBeforeTheInstallOnlyWhenAskedFor)
