@@ -341,7 +341,7 @@ TEST_F(InstallerWindowTest, QuickInstallShowsProgressThenFinishAndRecordsTheInst
 
 // ---- the custom page ------------------------------------------------------------
 
-TEST_F(InstallerWindowTest, CustomPageInstallsIntoTheTypedFolderWithTheChosenShortcuts)
+TEST_F(InstallerWindowTest, CustomPageRefusesAFolderThatCannotBeMadeAndInstallsIntoTheTypedOne)
 {
     Start({AddressSwitch(ServePackage(kQuickAddress))});
     ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
@@ -354,7 +354,20 @@ TEST_F(InstallerWindowTest, CustomPageInstallsIntoTheTypedFolderWithTheChosenSho
     PassPointerOver(kCustomPage, L"backBtn");
     ASSERT_TRUE(WaitForPage(kCustomPage));
 
-    // The edit box selects its text when it takes the focus; typing replaces it.
+    // A folder that cannot be made (a drive the machine lacks) is refused on
+    // the page, and the install button works again afterwards. The edit box
+    // selects its text when it takes the focus; typing replaces it.
+    ASSERT_FALSE(Exists(L"Q:\\")) << "the prefix has a drive Q:";
+    ClickMain(kCustomPage, L"installDirEdit");
+    TestSupport::TypeText(L"Q:/Apps");
+    ClickMain(kCustomPage, L"customeInstallBtn");
+    std::optional<TopWindow> invalid = WaitForPrompt(L"MessageBox2Wnd", L"prompt-invalid-folder");
+    ASSERT_TRUE(invalid);
+    EXPECT_TRUE(PromptShows(*invalid, kErrorSkin, kInvalidFolderText, kWarmCaption));
+    Answer(*invalid, kErrorSkin, L"closebtn");
+    ASSERT_TRUE(WaitForPage(kCustomPage)) << "not back on the custom page";
+    EXPECT_FALSE(Exists(defaultFolder_)) << "the default folder was used instead";
+
     ClickMain(kCustomPage, L"installDirEdit");
     TestSupport::TypeText(L"C:/Apps");
     ClickMain(kCustomPage, L"createDSCb");  // no desktop shortcut
