@@ -53,7 +53,9 @@ ScreenCapture Crop(const ScreenCapture& picture, const RECT& box)
     part.height = picture.height;
     part.pixels.assign(picture.pixels.size(), 0);
     for (int y = box.top; y < box.bottom; ++y) {
-        for (int x = box.left; x < box.right; ++x) part.pixels[static_cast<size_t>(y) * part.width + x] = picture.At(x, y);
+        for (int x = box.left; x < box.right; ++x) {
+            part.pixels[static_cast<size_t>(y) * part.width + x] = picture.At(x, y);
+        }
     }
     return part;
 }
