@@ -620,6 +620,24 @@ TEST_F(InstalledCopyTest, RunningProductIsReportedAndTheInstallerCloses)
     EXPECT_FALSE(Exists(installedFolder_ + L"\\set.ini")) << "an install was begun";
 }
 
+TEST_F(InstalledCopyTest, FailedRemovalOfTheOldCopyIsReportedAndTheInstallerCloses)
+{
+    PlaceInstalledCopy();
+    TestSupport::WriteBytes(CDownloadInstaller::UninstallerCopyPath() + L".script", "out State=Fail\\r\\n\n");
+    Start({AddressSwitch(ServePackage(kQuickAddress))});
+    std::optional<TopWindow> asked = WaitForPrompt(L"InstalledPathTipWnd");
+    ASSERT_TRUE(asked);
+    Answer(*asked, kInstalledCopySkin, L"okBtn");
+
+    std::optional<TopWindow> failed = WaitForPrompt(L"MessageBox1Wnd");
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(PromptShows(*failed, kNoticeSkin, kProductRunningText, kWarmCaption));
+    Answer(*failed, kNoticeSkin, L"closebtn");
+    EXPECT_EQ(0u, ExitCode()) << "an installed copy was found: the installer closes";
+    EXPECT_TRUE(Exists(installedFolder_ + L"\\lumora.exe")) << "the old copy is gone";
+    EXPECT_FALSE(Exists(installedFolder_ + L"\\set.ini")) << "the install went on";
+}
+
 TEST_F(InstallerWindowTest, ProductRunningWhenTheInstallIsAskedForEndsTheInstaller)
 {
     const std::wstring elsewhere = std::wstring(kCustomRoot) + L"\\Lumora";
@@ -765,6 +783,27 @@ TEST_F(InstallerWindowTest, NetworkCheckRunsOnItsWorkerBeforeTheInstallOnlyWhenA
         EXPECT_NE(uiThread, early.begin()->first) << "the check ran on the window's thread";
         EXPECT_EQ(1u, endedEarly.count(early.begin()->first)) << "the install began before the check had ended";
     }
+}
+
+TEST_F(InstallerWindowTest, PackageMessageStaysUpWhileTheInstallFinishesUnderneath)
+{
+    std::string script = kSucceedingScript;
+    script.insert(script.find("out State=Success"),
+                  "out Encode=UTF8\\r\\n\nout Message=安装完成后请重新启动电脑\\r\\n\n");
+    Start({AddressSwitch(ServePackage(kQuickAddress))}, script);
+    ASSERT_TRUE(WaitForPage(kStartPage, L"", kStartMs));
+    ClickMain(kStartPage, L"defaultInstallBtn");
+
+    std::optional<TopWindow> message = WaitForPrompt(L"MessageBox1Wnd", L"prompt-package-message");
+    ASSERT_TRUE(message);
+    EXPECT_TRUE(PromptShows(*message, kNoticeSkin, L"安装完成后请重新启动电脑", kMessageCaption));
+    // The reports after it are taken while the prompt is up.
+    EXPECT_TRUE(WaitUntil([] { return !RecordValue(L"InstallPath").empty(); }, kStepMs)) << "the install waited";
+    Answer(*message, kNoticeSkin, L"closebtn");
+    ASSERT_TRUE(WaitForPage(kFinishPage));
+    ExpectInstalledInto(defaultFolder_);
+    ClickMain(kFinishPage, L"closebtn");
+    EXPECT_EQ(0u, ExitCode());
 }
 
 // ---- what the package asks for at the end --------------------------------------------
