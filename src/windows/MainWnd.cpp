@@ -19,6 +19,7 @@
 #include "app/DiagnosticLog.h"
 #include "install/AnalyticsSettings.h"
 #include "install/InstallRecords.h"
+#include "install/InstallRecordsPaths.h"
 
 #include <mmsystem.h>
 #include <objbase.h>
@@ -335,6 +336,10 @@ void CMainWnd::OpenLicence() { ShellOpen(kLicenceUrl, nullptr, SW_SHOWMAXIMIZED)
 
 bool CMainWnd::BeginInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunchShortcut)
 {
+    // A double click while the network is checked would queue a second start;
+    // it would remember the progress page as the page to return to and leave
+    // no way back from it after a failure.
+    if (attemptQueued_) return false;
     AttemptVerdict verdict = CheckInstallAttempt(folder, settings_.sequencer.insNew, host_);
     if (verdict == AttemptVerdict::UninstallerCopyRunning || verdict == AttemptVerdict::ProductRunning) {
         PromptProductRunning();
@@ -363,6 +368,7 @@ bool CMainWnd::BeginInstall(const std::wstring& folder, bool desktopShortcut, bo
     attempt.processIsAdmin = hostFacts_.processIsAdmin;
     attempt.language = PackageLanguageCode(GetPaintManager());
     sequencer_->Init(attempt);
+    attemptQueued_ = true;
 
     if (!settings_.isCheckNet) {
         QueueInstallNotify(true, true);
@@ -407,6 +413,7 @@ void CMainWnd::OnNetworkChecked(WPARAM result)
 
 void CMainWnd::StartSequence(bool proceed)
 {
+    attemptQueued_ = false;
     if (proceed) {
         startPage_ = MainPage();
         SelectMainPage(kProgressPage);
@@ -448,9 +455,11 @@ LRESULT CMainWnd::OnInstallStatus(std::unique_ptr<InstallStatusRecord> record)
     case StatusReaction::InstallSucceeded: OnInstallSucceeded(); break;
     case StatusReaction::InstallFailed: OnInstallFailed(r.text); break;
     case StatusReaction::RememberInstallDir: installDir_ = r.text; break;
-    case StatusReaction::RememberProductExe: productExePath_ = r.text; break;
+    // Packages end their lines with CR LF, and the CR stays on the report; a
+    // path or address that keeps it names nothing that could be opened.
+    case StatusReaction::RememberProductExe: productExePath_ = RecordPaths::StripLineEnd(r.text); break;
     case StatusReaction::RememberUninstallEntry: newUninstallerEntry_ = r.text; break;
-    case StatusReaction::RememberStartUrl: startUrl_ = r.text; break;
+    case StatusReaction::RememberStartUrl: startUrl_ = RecordPaths::StripLineEnd(r.text); break;
     case StatusReaction::RememberStartupStyle: startupStyle_ = StartupStyleFrom(r.progress); break;
     case StatusReaction::RememberTopShowDelay: topShowDelay_ = DelayFrom(r.progress, topShowDelay_); break;
     case StatusReaction::RememberCloseDelay: finishCloseDelay_ = DelayFrom(r.progress, finishCloseDelay_); break;

@@ -115,6 +115,8 @@ private:
     std::wstring productExePath_;
     int startPage_ = 0;
     int language_ = -1;
+    // From a queued start (or its network check) until "install" is handled.
+    bool attemptQueued_ = false;
 
     // The package's reports and the progress of the current attempt.
     InstallProgress progress_;

@@ -27,3 +27,6 @@ lumora_add_test(install_protocol_tests
 lumora_add_test(install_driver_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CInstallerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UnInstallerTest.cpp ${install_helpers}
   LIBS lumora_install_pipeline DEPENDS ${install_fakes} TIMEOUT 240)
+# These run processes named like the product or its uninstaller copy, or write
+# its install records; so does the installer's own window test: they take turns.
+set_tests_properties(install_child_process_tests install_driver_tests PROPERTIES RESOURCE_LOCK installed_product)

@@ -29,6 +29,15 @@ void SendKey(WORD virtualKey, bool up)
     ::SendInput(1, &input, sizeof(input));
 }
 
+void SendCharacter(wchar_t c, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = c;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    ::SendInput(1, &input, sizeof(input));
+}
+
 // Normalised absolute coordinate (0..65535) that maps back onto the pixel.
 LONG Normalised(LONG pixel, int extent) { return static_cast<LONG>((pixel * 65536LL + extent - 1) / extent); }
 
@@ -61,6 +70,19 @@ void ClickAt(POINT screen)
     ReleaseLeftButton();
 }
 
+void DoubleClickAt(POINT screen)
+{
+    MoveMouseTo(screen);
+    INPUT inputs[4]{};
+    const DWORD flags[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = flags[i];
+    }
+    ::SendInput(4, inputs, sizeof(INPUT));
+    Settle();
+}
+
 void PressKey(WORD virtualKey) { PressChord({virtualKey}); }
 
 void PressChord(std::initializer_list<WORD> keys)
@@ -72,6 +94,15 @@ void PressChord(std::initializer_list<WORD> keys)
     }
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         SendKey(*it, true);
+        Settle();
+    }
+}
+
+void TypeText(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        SendCharacter(c, false);
+        SendCharacter(c, true);
         Settle();
     }
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
 
 namespace TestSupport {
 
@@ -16,9 +17,15 @@ void PressLeftButton();
 void ReleaseLeftButton();
 // Move there, press and release.
 void ClickAt(POINT screen);
+// Two clicks handed to the system at once, as a quick double click arrives
+// before the program has looked at the first.
+void DoubleClickAt(POINT screen);
 // One key pressed and released.
 void PressKey(WORD virtualKey);
 // Keys pressed in order and released in reverse (alt+F4: {VK_MENU, VK_F4}).
 void PressChord(std::initializer_list<WORD> keys);
+// Characters typed one by one as the keyboard's Unicode input, for whichever
+// window holds the keyboard (a native edit takes them as WM_CHAR).
+void TypeText(const std::wstring& text);
 
 }  // namespace TestSupport
