@@ -32,14 +32,22 @@ void CControlUI::SetVisible(bool visible)
     if (visible_ == visible) return;
     bool was = IsVisible();
     visible_ = visible;
-    if (!IsVisible() && manager_) manager_->ReleaseInputFrom(this);
+    if (!IsVisible()) DropInput();
     if (was != IsVisible()) NeedUpdate();
 }
 
 void CControlUI::SetInternVisible(bool visible)
 {
     internVisible_ = visible;
-    if (!IsVisible() && manager_) manager_->ReleaseInputFrom(this);
+    if (!IsVisible()) DropInput();
+}
+
+void CControlUI::DropInput()
+{
+    // A hidden control hears no more mouse events, so its hover and press
+    // looks would otherwise come back with it when it is shown again.
+    state_ &= ~(StateHot | StatePushed | StateCaptured);
+    if (manager_) manager_->ReleaseInputFrom(this);
 }
 
 void CControlUI::SetEnabled(bool enabled)

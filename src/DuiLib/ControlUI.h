@@ -95,6 +95,8 @@ public:
     void NeedUpdate();
 
 protected:
+    // Forgets hover, press and capture as the control leaves sight.
+    void DropInput();
     void SetState(UINT bits, bool on);
     // Hover and press states from mouse events; true when a press ends with
     // the release over this control.

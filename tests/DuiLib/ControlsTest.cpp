@@ -167,6 +167,22 @@ TEST(MouseRouting, HoverAndPressStates)
     EXPECT_EQ(0u, ok->GetState() & (DuiLib::StatePushed | DuiLib::StateCaptured));
 }
 
+// A button hidden under the pointer (a page switch after its click) shows
+// its plain look when it comes back, not the hover it had when it went.
+TEST(MouseRouting, HiddenUnderThePointerComesBackPlain)
+{
+    ToolkitSkinTree tree;
+    ASSERT_TRUE(tree.Build(L"exitTipWnd.xml"));
+    DuiLib::CControlUI* ok = tree.Find(L"okBtn");
+    Send(tree.Manager(), WM_MOUSEMOVE, CentreOf(ok->GetPos()));
+    Send(tree.Manager(), WM_LBUTTONDOWN, CentreOf(ok->GetPos()));
+    ASSERT_TRUE(ok->GetState() & DuiLib::StateHot);
+    ok->SetVisible(false);
+    ok->SetVisible(true);
+    EXPECT_EQ(0u, ok->GetState() & (DuiLib::StateHot | DuiLib::StatePushed | DuiLib::StateCaptured));
+    EXPECT_EQ(nullptr, tree.Manager().GetHover());
+}
+
 TEST(MouseRouting, CheckBoxTogglesAndSendsSelectChanged)
 {
     ToolkitSkinTree tree;
