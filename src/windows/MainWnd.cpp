@@ -4,6 +4,7 @@
 #include "MessageBoxWnd.h"
 #include "ProgressText.h"
 #include "SkinNames.h"
+#include "WindowStyle.h"
 #include "StatusReaction.h"
 #include "DuiLib/ComboUI.h"
 #include "DuiLib/ControlUI.h"
@@ -105,18 +106,14 @@ CMainWnd::~CMainWnd()
 void CMainWnd::OnSkinLoaded()
 {
     CDuiFrame::OnSkinLoaded();
-    HWND window = GetHWND();
-    LONG style = ::GetWindowLongW(window, GWL_STYLE);
-    ::SetWindowLongW(window, GWL_STYLE, (style & ~(WS_CAPTION | WS_MAXIMIZEBOX)) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
-    LONG exStyle = ::GetWindowLongW(window, GWL_EXSTYLE);
-    ::SetWindowLongW(window, GWL_EXSTYLE, exStyle & ~WS_EX_TOPMOST);
+    ApplyInstallerWindowStyle(GetHWND());
     SetIcon(kIconId);
 
     FindControls();
     ApplyStartLanguage();
     FitProductNameLabels();
 
-    statusTarget_ = window;
+    statusTarget_ = GetHWND();
     sequencer_ = std::make_unique<CDownloadInstaller>(
         [this](int32_t code, double progress, const wchar_t* text) {
             PostInstallStatus(statusTarget_.load(), code, progress, text);

@@ -1,5 +1,6 @@
 #include "MessageBoxWnd.h"
 
+#include "WindowStyle.h"
 #include "DuiLib/ControlUI.h"
 
 #include <utility>
@@ -43,11 +44,7 @@ CMessageBoxWnd::~CMessageBoxWnd() = default;
 void CMessageBoxWnd::OnSkinLoaded()
 {
     CDuiFrame::OnSkinLoaded();
-    HWND window = GetHWND();
-    LONG style = ::GetWindowLongW(window, GWL_STYLE);
-    ::SetWindowLongW(window, GWL_STYLE, (style & ~(WS_CAPTION | WS_MAXIMIZEBOX)) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
-    LONG exStyle = ::GetWindowLongW(window, GWL_EXSTYLE);
-    ::SetWindowLongW(window, GWL_EXSTYLE, exStyle & ~WS_EX_TOPMOST);
+    ApplyInstallerWindowStyle(GetHWND());
     okButton_ = paintManager_.FindControl(L"okBtn");
     cancelButton_ = paintManager_.FindControl(L"cancelBtn");
     textLabel_ = paintManager_.FindControl(L"textLbl");
