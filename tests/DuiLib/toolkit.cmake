@@ -2,7 +2,8 @@
 # embedded in each test program; real windows under the display.
 
 set(TOOLKIT_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
-add_library(duilib_test_support STATIC ${TOOLKIT_TEST_DIR}/ToolkitSkinTree.cpp ${TOOLKIT_TEST_DIR}/SkinViewProcess.cpp)
+add_library(duilib_test_support STATIC ${TOOLKIT_TEST_DIR}/ToolkitSkinTree.cpp ${TOOLKIT_TEST_DIR}/SkinViewProcess.cpp
+  ${TOOLKIT_TEST_DIR}/TreePicture.cpp)
 target_link_libraries(duilib_test_support PUBLIC lumora_duilib lumora_test_support)
 
 lumora_add_test(duilib_layout_tests

@@ -6,6 +6,7 @@
 #include "DuiLib/SequenceSkin.h"
 #include "DuiLib/TabLayoutUI.h"
 #include "DuiLib/ToolkitSkinTree.h"
+#include "DuiLib/TreePicture.h"
 #include "windows/SkinNames.h"
 
 #include <cwchar>
@@ -14,6 +15,7 @@ namespace InstallerTest {
 
 namespace {
 
+using TestSupport::DrawTree;
 using TestSupport::ScreenCapture;
 
 const wchar_t* const kNamedControls[] = {
@@ -22,26 +24,6 @@ const wchar_t* const kNamedControls[] = {
     L"openProduceBtn", L"minbtn", L"closebtn"};
 
 }  // namespace
-
-ScreenCapture DrawTree(DuiLib::PaintManager& manager, SIZE size, const RECT& clip)
-{
-    ScreenCapture picture;
-    DuiLib::ImagePtr buffer = DuiLib::CreateImageData(size.cx, size.cy);
-    if (!buffer) return picture;
-    {
-        DuiLib::UniqueMemoryDc memory(::CreateCompatibleDC(nullptr));
-        DuiLib::ScopedSelect select(memory.Get(), buffer->bitmap.Get());
-        RECT all{0, 0, size.cx, size.cy};
-        ::FillRect(memory.Get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        manager.Paint(memory.Get(), clip);
-        ::GdiFlush();
-    }
-    picture.width = size.cx;
-    picture.height = size.cy;
-    picture.pixels.assign(buffer->bits, buffer->bits + static_cast<size_t>(size.cx) * size.cy);
-    for (auto& pixel : picture.pixels) pixel &= 0xFFFFFF;
-    return picture;
-}
 
 namespace {
 

@@ -56,9 +56,6 @@ private:
     std::vector<TestSupport::ScreenCapture> percentPictures_;  // page 2 at 0..100 %
 };
 
-// What the toolkit draws for a laid-out tree of that size, inside clip, on white.
-TestSupport::ScreenCapture DrawTree(DuiLib::PaintManager& manager, SIZE size, const RECT& clip);
-
 // Pixels inside box (window coordinates) that differ between the pictures.
 int DifferingPixels(const TestSupport::ScreenCapture& a, const TestSupport::ScreenCapture& b, const RECT& box);
 

@@ -1,6 +1,7 @@
 #include "PromptPicture.h"
 
 #include "DuiLib/ToolkitSkinTree.h"
+#include "DuiLib/TreePicture.h"
 #include "MainSkinPictures.h"
 
 namespace InstallerTest {
@@ -33,7 +34,7 @@ TestSupport::ScreenCapture PromptPicture::Draw(const std::optional<std::wstring>
     if (!tree.Build(skinFile_)) return TestSupport::ScreenCapture();
     if (text && tree.Find(L"textLbl")) tree.Find(L"textLbl")->SetText(*text);
     if (caption && tree.Find(L"captionLbl")) tree.Find(L"captionLbl")->SetText(*caption);
-    return DrawTree(tree.Manager(), size_, RECT{0, 0, size_.cx, size_.cy});
+    return TestSupport::DrawTree(tree.Manager(), size_, RECT{0, 0, size_.cx, size_.cy});
 }
 
 bool PromptPicture::ShowsTexts(const TestSupport::ScreenCapture& prompt, const std::optional<std::wstring>& text,

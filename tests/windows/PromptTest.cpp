@@ -8,6 +8,7 @@
 #include "DuiLib/ImageData.h"
 #include "DuiLib/ScreenCapture.h"
 #include "DuiLib/ToolkitSkinTree.h"
+#include "DuiLib/TreePicture.h"
 #include "DuiLib/WndShadow.h"
 #include "support/MessagePump.h"
 #include "support/RealInput.h"
@@ -89,21 +90,7 @@ ScreenCapture RenderSkin(const std::wstring& skin, const std::wstring* text, con
     if (caption) tree.Find(L"captionLbl")->SetText(*caption);
     SIZE size = tree.Manager().GetInitSize();
     tree.Layout(size.cx, size.cy);
-    DuiLib::ImagePtr buffer = DuiLib::CreateImageData(size.cx, size.cy);
-    if (!buffer) return picture;
-    {
-        DuiLib::UniqueMemoryDc memory(::CreateCompatibleDC(nullptr));
-        DuiLib::ScopedSelect select(memory.Get(), buffer->bitmap.Get());
-        RECT all{0, 0, size.cx, size.cy};
-        ::FillRect(memory.Get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        tree.Manager().Paint(memory.Get(), all);
-        ::GdiFlush();
-    }
-    picture.width = size.cx;
-    picture.height = size.cy;
-    picture.pixels.assign(buffer->bits, buffer->bits + static_cast<size_t>(size.cx) * size.cy);
-    for (auto& pixel : picture.pixels) pixel &= 0xFFFFFF;
-    return picture;
+    return TestSupport::DrawTree(tree.Manager(), size, RECT{0, 0, size.cx, size.cy});
 }
 
 // Pixels inside box (window coordinates) that differ between the two pictures.
